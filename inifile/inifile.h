@@ -1,0 +1,139 @@
+// TINIFile: an INI file held in memory as its list of lines, edited in place
+// and written back whole, so that comments, blank lines, other sections and
+// the column of each "=" survive.
+#ifndef SALVORA_INIFILE_INIFILE_H
+#define SALVORA_INIFILE_INIFILE_H
+
+#include <stdint.h>
+
+#include "inifile/collections.h"
+
+// Status codes of ReadFile and FlushFile, and the answer of the list readers.
+const int32_t IniSuccess = 0;
+const int32_t IniOpenFailed = 1;
+const int32_t IniReadFailed = 2;
+const int32_t IniWriteFailed = 3;  // also FlushFile with nothing changed
+const int32_t IniNoValue = 7;      // GetFirstString, GetNextString
+const int32_t IniFileMissing = 8;  // the object holds an empty file
+
+// WriteMode bits.
+const int32_t FlushOnDestroy = 1;
+const int32_t FlushOnWrite = 2;
+
+// Value buffers passed to the string readers hold this many characters plus
+// the terminator; longer values are cut to it.
+const int IniValueLength = 260;
+
+struct IDTableEntry {
+    uint16_t ID;
+    const char* Text;
+};
+
+struct IDTable {
+    uint16_t LastIndex;  // entries 0 to LastIndex
+    const IDTableEntry* Entries;
+};
+
+// Yes/No, Ja/Nein, 1/0, +/-, True/False.
+extern const IDTable BoolWords;
+
+// The ID of the first entry whose word equals text, ASCII letters folded;
+// -1 when none does.
+int32_t LookupWord(const IDTable& table, const char* text);
+
+// Integer text of a value: optional sign, or "$" for hexadecimal. Text after
+// the digits makes the result the digits read so far, without the sign.
+// *stop (if given) receives the index where reading stopped.
+int32_t IniTextToInt(const char* text, int32_t* stop);
+
+// Values of the Auto readers and writers. A setting that is on, off or left
+// to the program; the AutoNo pair knows only "Auto" and "No".
+const int32_t AutoStateNo = 0;
+const int32_t AutoStateYes = 1;
+const int32_t AutoStateAuto = 2;
+
+class TINIFile : public TObject {
+public:
+    int32_t Status;
+    char* FileName;
+    uint16_t BufferSize;
+    bool IndentKeys;
+    uint16_t MaxLineLength;
+    bool SyntaxError;  // set on malformed lines or values, never cleared
+    int32_t KeyWidth;
+    int32_t SepColumn;
+    int32_t WriteMode;
+    TPCharCollection* Lines;  // null until the first ReadFile
+    bool Changed;
+    int32_t SectionFirst;
+    int32_t SectionLast;
+    int32_t CurrentLine;
+    char* MultiKey;
+
+    explicit TINIFile(const char* fileName);
+    ~TINIFile() override;
+
+    // Virtual operations, in slot order. Section, key and value arguments
+    // are NUL-terminated strings; a null one is taken as "".
+    virtual void Error(int32_t code);
+    virtual void GetInt(const char* section, const char* key, int32_t def,
+                        int32_t& value);
+    virtual void GetChar(const char* section, const char* key, char def,
+                         char& value);
+    // value holds IniValueLength + 1 characters.
+    virtual void GetString(const char* section, const char* key,
+                           const char* def, char* value, int32_t unused);
+    virtual void GetIDString(const char* section, const char* key, int32_t def,
+                             int32_t& value, const IDTable& table);
+    virtual void GetBool(const char* section, const char* key, bool def,
+                         bool& value);
+    // "Auto", or a word of BoolWords; anything else keeps the default.
+    virtual void GetAutoYesNo(const char* section, const char* key,
+                              int32_t def, int32_t& value);
+    // "Auto", or a word of BoolWords that means no.
+    virtual void GetAutoNo(const char* section, const char* key, int32_t def,
+                           int32_t& value);
+    virtual int32_t GetFirstString(const char* section, const char* key,
+                                   char* value, int32_t unused);
+    virtual int32_t GetNextString(const char* key, char* value, int32_t unused);
+    virtual void WriteInt(const char* section, const char* key, int32_t value);
+    virtual void WriteChar(const char* section, const char* key, char value);
+    virtual void WriteString(const char* section, const char* key,
+                             const char* value);
+    virtual void WriteIDString(const char* section, const char* key,
+                               int32_t id, const IDTable& table);
+    virtual void WriteBool(const char* section, const char* key, bool value);
+    // "Auto", "Yes" or "No"; any other value writes nothing.
+    virtual void WriteAutoYesNo(const char* section, const char* key,
+                                int32_t value);
+    // "Auto" or "No"; any other value writes nothing.
+    virtual void WriteAutoNo(const char* section, const char* key,
+                             int32_t value);
+    virtual void WriteFirstString(const char* section, const char* key,
+                                  const char* value);
+    virtual void WriteNextString(const char* value);
+    virtual void WriteClose();
+    virtual void ClearKeys(const char* section, const char* key);
+
+    int32_t ReadFile();
+    int32_t FlushFile();
+    bool HasChanged() const { return Changed; }
+    void WriteLine(int32_t index, const char* text);
+
+    // Shared by the readers and writers.
+    bool FindSection(const char* name);
+    // value, when given, holds IniValueLength + 1 characters.
+    bool FindNextKey(const char* key, char* value);
+    bool FindKey(const char* section, const char* key, char* value);
+    // A heap key line (StrDispose), or null when out of memory.
+    char* FormatKeyLine(const char* key, int32_t width, const char* value);
+
+private:
+    // False after a ReadFile that could not read the whole file: writing the
+    // lines back would then replace the file with part of it.
+    bool FileIsWhole;
+
+    const char* LineAt(int32_t index) const;
+};
+
+#endif
