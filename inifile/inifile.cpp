@@ -276,9 +276,8 @@ bool TINIFile::FindNextKey(const char* key, char* value)
     key = IniStr(key);
     size_t keyLength = strlen(key);
     // The bounds may be older than the list (a reload in between).
-    int32_t last = SectionLast;
-    if (Lines && last > Lines->ItemCount - 1)
-        last = Lines->ItemCount - 1;
+    int32_t count = Lines ? Lines->ItemCount : 0;
+    int32_t last = SectionLast < count ? SectionLast : count - 1;
 
     for (int32_t i = SectionFirst; i <= last; i++) {
         const char* line = LineAt(i);

@@ -79,17 +79,6 @@ TEST(Collection, InsertAndRemoveKeepOrderAndOwnership)
     EXPECT_EQ(destroyed, 2);  // the destructor released a; nulls are ignored
 }
 
-TEST(Collection, CapacityChanges)
-{
-    Recording c(4, 0);
-    void** list = c.ItemList;
-    c.SetCapacity(4);
-    EXPECT_EQ(c.ItemList, list);
-    c.SetCapacity(0);
-    EXPECT_EQ(c.ItemList, nullptr);
-    EXPECT_EQ(c.Capacity, 0);
-}
-
 TEST(Collection, MisuseIsReportedAndChangesNothing)
 {
     Recording c(2, 0);

@@ -24,14 +24,6 @@ TEST(IntegerText, FollowsTheStoredNumberRules)
     EXPECT_EQ(stop, 3);
 }
 
-TEST(Words, LookupFoldsCaseOverWholeWords)
-{
-    EXPECT_EQ(LookupWord(BoolWords, "yes"), 1);
-    EXPECT_EQ(LookupWord(BoolWords, "FALSE"), 0);
-    EXPECT_EQ(LookupWord(BoolWords, "y"), -1);
-    EXPECT_EQ(LookupWord(BoolWords, "Yess"), -1);
-}
-
 typedef IniTest Readers;
 
 TEST_F(Readers, TakeValuesOrKeepDefaults)
@@ -171,6 +163,18 @@ TEST_F(Writers, ListWalkRepeatsTheFirstValueForEachLineBeforeIt)
         seen.push_back(v);
     EXPECT_EQ(seen, (std::vector<std::string>{"a", "a", "b"}));
     EXPECT_EQ(ini->GetFirstString("S", "None", v, 0), IniNoValue);
+}
+
+TEST_F(Writers, AReloadInsideAListIsNoFatalError)
+{
+    auto ini = Load("[S]\r\nk=1\r\nk=2\r\n");
+    ini->WriteFirstString("S", "k", "a");
+    Put("[S]\r\n");
+    ini->ReadFile();
+    char v[IniValueLength + 1];
+    EXPECT_EQ(ini->GetNextString("k", v, 0), IniNoValue);
+    ini->WriteNextString("b");
+    EXPECT_EQ(LinesOf(*ini), (Lines{"[S]", " k" + std::string(19, ' ') + "= b"}));
 }
 
 TEST_F(Writers, ClearKeysRemovesOnlyFoundLines)
