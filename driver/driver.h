@@ -1,0 +1,82 @@
+// The one conversation with the delete-tracking driver: its requests, its
+// records and DriverRequest, which sends one request over a fresh handle.
+#ifndef SALVORA_DRIVER_DRIVER_H
+#define SALVORA_DRIVER_DRIVER_H
+
+#include <windows.h>
+#include <stddef.h>
+
+// Request codes. Their low two bits are the buffer method the driver sees;
+// the codes are the driver's own and must not be rewritten with CTL_CODE.
+enum DriverRequestCode {
+    EnableTracking       = 1,
+    DisableTracking      = 2,
+    QueryState           = 3,
+    IconActivated        = 4,
+    CheckPresence        = 5,
+    RegisterNotifyWindow = 6,
+    GetDriveInfo         = 7,
+    SuspendTracking      = 8,
+    ResumeTracking       = 9,
+    SetDriveInfo         = 10,
+    DisableDrive         = 11,
+    TrashcanPurged       = 12
+};
+
+#pragma pack(push, 1)
+
+// Exchanged by GetDriveInfo (driver to caller) and SetDriveInfo.
+struct DriveRecord {
+    BYTE drive;          // 1 for A: .. 26 for Z:
+    BYTE enabled;        // nonzero: the drive is protected
+    WORD clusterSize;    // bytes per cluster, low 16 bits
+    WORD maxClusters;    // Trashcan limit in clusters
+    BYTE maxPercent;     // the same limit in percent of the drive, 0..100
+    BYTE dayCount;       // 0..100; 0 when the day count is off
+};
+
+// Sent with RegisterNotifyWindow. Window handles are 32-bit values on every
+// Windows, so the 64-bit build loses nothing here.
+struct NotifyRegistration {
+    DWORD window;
+    DWORD message;
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(DriveRecord) == 8, "drive record is 8 bytes");
+static_assert(offsetof(DriveRecord, drive) == 0, "drive at 0");
+static_assert(offsetof(DriveRecord, enabled) == 1, "enabled at 1");
+static_assert(offsetof(DriveRecord, clusterSize) == 2, "cluster size at 2");
+static_assert(offsetof(DriveRecord, maxClusters) == 4, "maximum clusters at 4");
+static_assert(offsetof(DriveRecord, maxPercent) == 6, "maximum percent at 6");
+static_assert(offsetof(DriveRecord, dayCount) == 7, "day count at 7");
+static_assert(sizeof(NotifyRegistration) == 8, "registration record is 8 bytes");
+static_assert(offsetof(NotifyRegistration, message) == 4, "message at 4");
+
+// Answered by QueryState: nonzero means tracking is enabled.
+typedef BYTE TrackingStateByte;
+static_assert(sizeof(TrackingStateByte) == 1, "state byte is 1 byte");
+
+// Sends one request; true exactly when the driver answered it with success.
+// When the device cannot be opened nothing is written to any buffer.
+BOOL DriverRequest(DWORD code, const void* inBuffer, DWORD inSize,
+                   void* outBuffer, DWORD outSize, DWORD* bytesReturned);
+
+// The readers below stand in for callers that use an answer without looking
+// at the result: a failed request reads as "disabled" / "not protected".
+
+// QueryState's byte, 0 when the request failed.
+TrackingStateByte QueryDriverState();
+
+// GetDriveInfo for one drive number; all zero when the request failed.
+DriveRecord QueryDriveRecord(int driveNumber);
+
+// The drive number of a path: its first character's code minus 64, with no
+// case folding ("D:\" is 4; "c:\" is 35, which no drive answers).
+inline int DriveNumberFromPath(const char* path)
+{
+    return (unsigned char)path[0] - 64;
+}
+
+#endif

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Everything from a clean clone: packages, the three builds, the Wine prefix
+# with the stand-in driver, then every native and Wine test through ctest.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+scripts/bootstrap.sh || exit 1
+scripts/build.sh native win32 win64 || exit 1
+scripts/wine-env.sh test || exit 1
+
+status=0
+echo "== native tests"
+ctest --preset native || status=1
+echo "== win32 audit"
+ctest --test-dir build/win32 --output-on-failure || status=1
+
+# One Wine session for the whole run: each test process then starts in a
+# fraction of a second instead of waiting for the server to come and go.
+export WINEPREFIX=$top/build/wine/test WINEDEBUG=-all
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+echo "== Wine tests"
+ctest --preset win64 || status=1
+exit $status

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Creates or refreshes a Wine prefix that poses as Windows 95:
+#   scripts/wine-env.sh test   build/wine/test: null graphics driver (headless tests)
+#   scripts/wine-env.sh demo   build/wine/demo: X11 driver, undecorated windows (screenshots)
+# Version win95, extra drive letters mapped to folders of the prefix with the
+# drive types the tests need, and the stand-in driver installed as an
+# auto-start kernel service from the win64 build. Safe to re-run: it ends the
+# prefix's session first, so the next session loads the driver afresh and
+# reads the drive types and labels again. Touches nothing outside build/.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+kind=${1:-test}
+case "$kind" in
+  test) graphics=null ;;
+  demo) graphics=x11 ;;
+  *) echo "usage: $0 test|demo" >&2; exit 2 ;;
+esac
+
+prefix=$top/build/wine/$kind
+bin=$top/build/win64/bin
+[[ -f $bin/vsalvora.sys ]] || { echo "wine-env: $bin/vsalvora.sys missing: build the win64 preset first" >&2; exit 1; }
+
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+if [[ ! -f $prefix/system.reg ]]; then
+  mkdir -p "$prefix"
+  echo "wine-env: creating $prefix"
+  $wine wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+# letter  type      label ("" for none)
+drives=(
+  "d hd DATADISK"
+  "e hd"
+  "f floppy"
+  "m ramdisk RAMDRIVE"
+  "n network"
+  "r cdrom"
+)
+reg=$prefix/salvora-env.reg
+{
+  printf 'REGEDIT4\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="win95"\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="%s"\r\n\r\n' "$graphics"
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n\r\n'
+  printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n'
+  for d in "${drives[@]}"; do
+    set -- $d
+    printf '"%s:"="%s"\r\n' "$1" "$2"
+  done
+  printf '\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\vsalvora]\r\n'
+  printf '"Type"=dword:00000001\r\n"Start"=dword:00000002\r\n"ErrorControl"=dword:00000001\r\n'
+  printf '"ImagePath"="C:\\\\windows\\\\system32\\\\drivers\\\\vsalvora.sys"\r\n\r\n'
+} > "$reg"
+
+for d in "${drives[@]}"; do
+  set -- $d
+  root=$prefix/drives/$1
+  mkdir -p "$root"
+  ln -sfn "$root" "$prefix/dosdevices/$1:"
+  if [[ $# -ge 3 ]]; then printf '%s' "$3" > "$root/.windows-label"; else rm -f "$root/.windows-label"; fi
+done
+
+cp "$bin/vsalvora.sys" "$prefix/drive_c/windows/system32/drivers/vsalvora.sys"
+$wine reg.exe import "Z:${reg//\//\\}" >/dev/null 2>&1
+# The registry reaches the disk when the session ends.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+echo "wine-env: $prefix ready (graphics $graphics)"

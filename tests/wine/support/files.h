@@ -1,0 +1,59 @@
+// Files on the test drives and programs started from a test.
+#ifndef SALVORA_TEST_FILES_H
+#define SALVORA_TEST_FILES_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace files {
+
+// The drive letters the Wine environment maps, with their types.
+const char kFixed = 'D';          // labelled "DATADISK"
+const char kFixedUnlabelled = 'E';
+const char kRemovable = 'F';
+const char kRamDisk = 'M';
+const char kNetwork = 'N';
+const char kCdRom = 'R';
+
+std::string Trashcan(char letter);           // "X:\RECYCLED\TRASHCAN"
+
+bool MakeDirs(const std::string& path);       // every missing level
+bool MakeFile(const std::string& path, DWORD size = 0, DWORD attributes = 0);
+bool Exists(const std::string& path);
+// Names of the plain files in a folder (no subfolders), sorted.
+std::vector<std::string> List(const std::string& dir);
+// Deletes a folder and everything in it, read-only files included.
+bool RemoveTree(const std::string& path);
+
+// The folder the test programs, the product and the stand-ins are built into.
+std::string BinDir();
+// A fresh, empty folder for one test, removed again by the caller.
+std::string ScratchDir(const char* name);
+bool Copy(const std::string& from, const std::string& to);
+// The whole text of a file ("" when missing).
+std::string ReadText(const std::string& path);
+
+// A program started from a test; killed if still running when destroyed.
+class Process {
+public:
+    Process() = default;
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Start(const std::string& exe, const std::string& args = "", const std::string& cwd = "");
+    // True when the process ended in time; its exit code in *code.
+    bool WaitExit(DWORD timeoutMs, DWORD* code = NULL);
+    bool Running() const;
+    DWORD Id() const { return pid_; }
+    void Kill();
+
+private:
+    HANDLE process_ = NULL;
+    DWORD pid_ = 0;
+};
+
+}  // namespace files
+
+#endif

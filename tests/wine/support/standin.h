@@ -1,0 +1,41 @@
+// Control of the stand-in delete-tracking driver from a test: reset it, set
+// its state and drive records, and read back every request it received.
+#ifndef SALVORA_TEST_STANDIN_H
+#define SALVORA_TEST_STANDIN_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "standin/vsalvora/vsalvora_ctl.h"
+
+namespace standin {
+
+struct Request {
+    unsigned code;
+    unsigned inSize;
+    unsigned outSize;
+    bool succeeded;
+    std::vector<unsigned char> in;   // the first input bytes the driver kept
+};
+
+bool Reset();
+bool SetState(bool enabled);
+bool SetDrive(int drive, bool enabled, WORD clusterSize = 4096, WORD maxClusters = 0,
+              BYTE maxPercent = 0, BYTE dayCount = 0);
+bool Protect(char letter, bool enabled = true);
+bool Status(VSCTL_STATUS* status);
+bool SetAbsent(bool absent);
+bool SetFailMask(DWORD mask);
+bool SetNotify(bool post);
+
+// Reads and clears the log.
+std::vector<Request> TakeLog();
+// The codes of TakeLog(), in order.
+std::vector<unsigned> TakeCodes();
+
+std::string Describe(const std::vector<Request>& log);
+
+}  // namespace standin
+
+#endif
