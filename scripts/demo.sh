@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The demo: builds everything, prepares the Wine environment, loads the
-# stand-in delete-tracking driver and shows its state through the control tool.
+# The demo: builds everything, prepares the Wine environment with the
+# stand-in delete-tracking driver, then runs each part of the demo in
+# scripts/demo.d in order. Screenshots go to build/demo/ (with a display of
+# your own the windows also appear on it).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -10,24 +12,49 @@ scripts/build.sh native win32 win64
 scripts/wine-env.sh demo
 
 export WINEPREFIX=$top/build/wine/demo WINEDEBUG=-all
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-run() { scripts/wine-run "$@"; }
-ctl=build/win64/bin/vsalvoractl.exe
+export DEMO_BIN=$top/build/win64/bin DEMO_SHOTS=$top/build/demo
+mkdir -p "$DEMO_SHOTS"
+rm -f "$DEMO_SHOTS"/*.png
+
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [[ -n "${xvfb:-}" ]] && kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
 
 # The demo prefix draws through X11: use the caller's display, or a private
 # Xvfb when there is none.
 if [[ -z "${DISPLAY:-}" ]]; then
-  Xvfb :57 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  for n in $(seq 57 90); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
-  trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-  export DISPLAY=:57
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
+wineserver -p
 
-echo "== stand-in driver after loading"
-run "$ctl" reset
-run "$ctl" drive D on 4096 2000 10 7
-run "$ctl" status
-echo "== tracking switched off through the control tool"
-run "$ctl" state off
-run "$ctl" status
+# Helpers for the parts.
+run() { "$top/scripts/wine-run" "$@"; }
+ctl() { run "$DEMO_BIN/vsalvoractl.exe" "$@"; }
+# shot NAME [WINDOW-NAME]: the whole screen, or one window by its caption.
+shot() {
+  local file=$DEMO_SHOTS/$1.png
+  for _ in $(seq 50); do
+    if [[ -n "${2:-}" ]]; then
+      xwd -silent -display "$DISPLAY" -name "$2" 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng >"$file" 2>/dev/null
+    else
+      xwd -silent -display "$DISPLAY" -root 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng >"$file" 2>/dev/null
+    fi
+    [[ -s $file ]] && { echo "screenshot: $file"; return 0; }
+    sleep 0.2
+  done
+  echo "screenshot $1 failed" >&2
+}
+export -f run ctl shot
+export top
+
+for part in scripts/demo.d/*.sh; do
+  echo "== ${part##*/}"
+  bash "$part"
+done
+echo "Screenshots: $DEMO_SHOTS"

@@ -119,11 +119,15 @@ bool WaitForMessageBox(MessageBoxInfo* box, const char* caption, DWORD timeoutMs
     box->caption = WindowText(found);
     box->text = ControlText(found, 0xFFFF);
     box->icon = 0;
-    // The icon is a static SS_ICON control with id 0x14 in user32's template.
+    // The icon is a static SS_ICON control: id 0x14 in Windows' template,
+    // 0x440 in Wine's. System icons are shared within a process only, so the
+    // kind of icon is known for boxes of this process alone.
     static const struct { LPCSTR id; UINT flag; } icons[] = {
         {IDI_EXCLAMATION, MB_ICONEXCLAMATION}, {IDI_HAND, MB_ICONHAND},
         {IDI_QUESTION, MB_ICONQUESTION}, {IDI_ASTERISK, MB_ICONASTERISK}};
-    HICON shown = (HICON)SendDlgItemMessageA(found, 0x14, STM_GETICON, 0, 0);
+    HICON shown = (HICON)SendDlgItemMessageA(found, 0x440, STM_GETICON, 0, 0);
+    if (!shown)
+        shown = (HICON)SendDlgItemMessageA(found, 0x14, STM_GETICON, 0, 0);
     for (const auto& i : icons)
         if (shown && shown == LoadIconA(NULL, i.id))
             box->icon = i.flag;

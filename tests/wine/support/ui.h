@@ -32,7 +32,7 @@ struct MessageBoxInfo {
     HWND window = NULL;
     std::string caption;
     std::string text;
-    UINT icon = 0;      // MB_ICONEXCLAMATION etc., from the static icon shown
+    UINT icon = 0;      // MB_ICONEXCLAMATION etc.; boxes of this process only
 };
 
 // A message box (a dialog with the text control 0xFFFF), optionally with that
