@@ -8,11 +8,14 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 scripts/bootstrap.sh
-scripts/build.sh native win32 win64
+# SALVORA_BIN names a win64 bin folder built elsewhere (then nothing is
+# built here); SALVORA_WINEPREFIX and SALVORA_SHOTS move the prefix and the
+# screenshots.
+[[ -n "${SALVORA_BIN:-}" ]] || scripts/build.sh native win32 win64
 scripts/wine-env.sh demo
 
-export WINEPREFIX=$top/build/wine/demo WINEDEBUG=-all
-export DEMO_BIN=$top/build/win64/bin DEMO_SHOTS=$top/build/demo
+export WINEPREFIX=${SALVORA_WINEPREFIX:-$top/build/wine/demo} WINEDEBUG=-all
+export DEMO_BIN=${SALVORA_BIN:-$top/build/win64/bin} DEMO_SHOTS=${SALVORA_SHOTS:-$top/build/demo}
 mkdir -p "$DEMO_SHOTS"
 rm -f "$DEMO_SHOTS"/*.png
 

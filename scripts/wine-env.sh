@@ -2,6 +2,7 @@
 # Creates or refreshes a Wine prefix that poses as Windows 95:
 #   scripts/wine-env.sh test   build/wine/test: null graphics driver (headless tests)
 #   scripts/wine-env.sh demo   build/wine/demo: X11 driver, undecorated windows (screenshots)
+# SALVORA_WINEPREFIX and SALVORA_BIN choose another prefix and win64 bin folder.
 # Version win95, extra drive letters mapped to folders of the prefix with the
 # drive types the tests need, and the stand-in driver installed as an
 # auto-start kernel service from the win64 build. Safe to re-run: it ends the
@@ -17,8 +18,10 @@ case "$kind" in
   *) echo "usage: $0 test|demo" >&2; exit 2 ;;
 esac
 
-prefix=$top/build/wine/$kind
-bin=$top/build/win64/bin
+# Another engineer's build or prefix can be named, so that parallel work
+# never shares one driver's state.
+prefix=${SALVORA_WINEPREFIX:-$top/build/wine/$kind}
+bin=${SALVORA_BIN:-$top/build/win64/bin}
 [[ -f $bin/vsalvora.sys ]] || { echo "wine-env: $bin/vsalvora.sys missing: build the win64 preset first" >&2; exit 1; }
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
