@@ -34,7 +34,7 @@ if [[ -z "${DISPLAY:-}" ]]; then
   export DISPLAY=":$n"
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
-wineserver -p
+wineserver -p >/dev/null 2>&1 </dev/null
 
 # Helpers for the parts.
 run() { "$top/scripts/wine-run" "$@"; }
