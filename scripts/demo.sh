@@ -20,7 +20,7 @@ mkdir -p "$DEMO_SHOTS"
 rm -f "$DEMO_SHOTS"/*.png
 
 cleanup() {
-  wineserver -k 2>/dev/null || true
+  scripts/wine-session.sh stop
   [[ -n "${xvfb:-}" ]] && kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -34,7 +34,7 @@ if [[ -z "${DISPLAY:-}" ]]; then
   export DISPLAY=":$n"
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
-wineserver -p >/dev/null 2>&1 </dev/null
+scripts/wine-session.sh start
 
 # Helpers for the parts.
 run() { "$top/scripts/wine-run" "$@"; }

@@ -18,8 +18,8 @@ ctest --test-dir build/win32 --output-on-failure || status=1
 # One Wine session for the whole run: each test process then starts in a
 # fraction of a second instead of waiting for the server to come and go.
 export WINEPREFIX=$top/build/wine/test WINEDEBUG=-all
-wineserver -p >/dev/null 2>&1 </dev/null
-trap 'wineserver -k 2>/dev/null || true' EXIT
+scripts/wine-session.sh start
+trap 'scripts/wine-session.sh stop' EXIT
 echo "== Wine tests"
 ctest --preset win64 || status=1
 exit $status
