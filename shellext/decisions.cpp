@@ -1,0 +1,119 @@
+#include "shellext/decisions.h"
+
+#include <string.h>
+
+#include "shellext/resource.h"
+
+int DriveNumberOfPath(const char* path)
+{
+    if (!path || path[0] < 'A' || path[0] > 'Z')
+        return 0;
+    return path[0] - 'A' + 1;
+}
+
+CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int32_t count,
+                              size_t firstPathLength, int driveNumber)
+{
+    // No selection captured, or a first item on no drive of A: to Z:: the
+    // page and the commands would act on a drive that has no slot.
+    if (count < 1 || driveNumber == 0)
+        return CompanionRule::Refused;
+
+    if (companion == CompanionKind::PropertySheet) {
+        // The drive type is looked at when the page is about to be added.
+        if (handler == HandlerKind::Drive && count <= 1)
+            return CompanionRule::Accepted;
+        return CompanionRule::Refused;
+    }
+
+    switch (handler) {
+    case HandlerKind::Drive:
+        return count <= 1 ? CompanionRule::NeedsProtectedDrive : CompanionRule::Refused;
+    case HandlerKind::Folder:
+        // A drive root ("C:\") reaches the folder handler too; it belongs to
+        // the drive handler's menu.
+        return firstPathLength != 3 ? CompanionRule::NeedsProtectedDrive : CompanionRule::Refused;
+    case HandlerKind::File:
+        return CompanionRule::NeedsProtectedDrive;
+    }
+    return CompanionRule::Refused;
+}
+
+MenuPlan PlanContextMenu(HandlerKind handler, uint32_t flags, int32_t selectedCount)
+{
+    MenuPlan plan = {0, {{0, 0}, {0, 0}}};
+    if (flags & kMenuReservedFlags)
+        return plan;
+    switch (handler) {
+    case HandlerKind::Drive:
+        plan.items[plan.count++] = {IDS_MENU_UNDELETE, IDS_HELP_UNDELETE_DRIVE};
+        plan.items[plan.count++] = {IDS_MENU_CLEARTRASHCAN, IDS_HELP_CLEARTRASHCAN};
+        break;
+    case HandlerKind::Folder:
+        plan.items[plan.count++] = {IDS_MENU_FORCEDELETE, IDS_HELP_FORCEDELETE_FOLDER};
+        // The undelete program takes one folder.
+        if (selectedCount == 1)
+            plan.items[plan.count++] = {IDS_MENU_UNDELETE, IDS_HELP_UNDELETE_FOLDER};
+        break;
+    case HandlerKind::File:
+        plan.items[plan.count++] = {IDS_MENU_FORCEDELETE, IDS_HELP_FORCEDELETE_FILE};
+        break;
+    }
+    return plan;
+}
+
+VerbAction DecideVerb(HandlerKind handler, uintptr_t verbField)
+{
+    // Anything above the low word makes the field a pointer to a verb text.
+    if (verbField >> 16)
+        return VerbAction::VerbIsText;
+    switch (handler) {
+    case HandlerKind::Drive:
+        if (verbField == 0)
+            return VerbAction::UndeleteDrive;
+        if (verbField == 1)
+            return VerbAction::ClearTrashcan;
+        break;
+    case HandlerKind::Folder:
+        if (verbField == 0)
+            return VerbAction::ForceDelete;
+        // Also when the menu left the item out for a multiple selection.
+        if (verbField == 1)
+            return VerbAction::UndeleteFolder;
+        break;
+    case HandlerKind::File:
+        if (verbField == 0)
+            return VerbAction::ForceDelete;
+        break;
+    }
+    return VerbAction::NoSuchVerb;
+}
+
+int HelpTextId(HandlerKind handler, uintptr_t verb)
+{
+    switch (handler) {
+    case HandlerKind::Drive:
+        return verb == 0 ? IDS_HELP_UNDELETE_DRIVE : verb == 1 ? IDS_HELP_CLEARTRASHCAN : 0;
+    case HandlerKind::Folder:
+        return verb == 0 ? IDS_HELP_FORCEDELETE_FOLDER : verb == 1 ? IDS_HELP_UNDELETE_FOLDER : 0;
+    case HandlerKind::File:
+        return verb == 0 ? IDS_HELP_FORCEDELETE_FILE : 0;
+    }
+    return 0;
+}
+
+bool FormatUndeleteParameters(const char* path, UndeleteMode mode, char* out, size_t outSize)
+{
+    static const char kDriveSwitch[] = " /drv";
+    if (outSize == 0)
+        return false;
+    out[0] = '\0';
+    size_t pathLength = strlen(path);
+    size_t switchLength = mode == UndeleteMode::Drive ? sizeof kDriveSwitch - 1 : 0;
+    if (pathLength + switchLength >= outSize)
+        return false;
+    memcpy(out, path, pathLength);
+    memcpy(out + pathLength, kDriveSwitch, switchLength);
+    out[pathLength + switchLength] = '\0';
+    return true;
+}

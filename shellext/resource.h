@@ -1,0 +1,44 @@
+// Resource identifiers of slvrsext.dll, shared by slvrsext.rc and the code.
+// Plain macros: the resource compiler reads this file too.
+#ifndef SALVORA_SHELLEXT_RESOURCE_H
+#define SALVORA_SHELLEXT_RESOURCE_H
+
+// Context-menu texts.
+#define IDS_MENU_UNDELETE            1
+#define IDS_MENU_FORCEDELETE         2
+#define IDS_MENU_CLEARTRASHCAN       18
+
+// Context-menu help texts.
+#define IDS_HELP_UNDELETE_FOLDER     10
+#define IDS_HELP_FORCEDELETE_FOLDER  11
+#define IDS_HELP_FORCEDELETE_FILE    12
+#define IDS_HELP_UNDELETE_DRIVE      13
+#define IDS_HELP_CLEARTRASHCAN       19
+
+// Messages.
+#define IDS_BAD_DAYCOUNT             3
+#define IDS_CANNOT_SAVE_CONFIG       9
+#define IDS_TRASHCAN_EMPTY           16
+#define IDS_CANNOT_REMOVE_FILE       17
+#define IDS_CANNOT_LAUNCH_UNDELETE   20
+
+// Per-drive Trashcan clearing.
+#define IDS_REMOVING_TEXT            4
+#define IDS_REMOVING_CAPTION         5
+#define IDS_DRIVE_FORMAT             14
+#define IDS_CLEAR_QUESTION           15
+
+// ForceDelete.
+#define IDS_FORCEDELETE_CAPTION      6
+#define IDS_ACTION_DELETING_FILE     7
+#define IDS_ACTION_REMOVING_FOLDER   8
+#define IDS_CONFIRM_FOLDER           22
+#define IDS_CONFIRM_FILE             23
+#define IDS_CONFIRM_FOLDER_CAPTION   24
+#define IDS_CONFIRM_FILE_CAPTION     25
+#define IDS_CONFIRM_ITEMS            26
+#define IDS_CONFIRM_ITEMS_CAPTION    27
+#define IDS_SCANNING                 28
+#define IDS_CONFIRM_PROTECTED_FILE   29
+
+#endif
