@@ -1,0 +1,15 @@
+// The class identifiers of the three handlers. The installer registers the
+// same values (slvrsext.reg beside this file); a test checks that both agree.
+#ifndef SALVORA_SHELLEXT_CLASSIDS_H
+#define SALVORA_SHELLEXT_CLASSIDS_H
+
+#include <windows.h>
+
+constexpr GUID CLSID_SalvoraDriveHandler = {
+    0x83F1C782, 0x11D4, 0x48AD, {0xAB, 0x21, 0x43, 0x46, 0xE1, 0x56, 0x49, 0x45}};
+constexpr GUID CLSID_SalvoraFolderHandler = {
+    0x17561A08, 0x6768, 0x475B, {0xB8, 0x3D, 0x27, 0xE8, 0x18, 0x11, 0xE5, 0xE9}};
+constexpr GUID CLSID_SalvoraFileHandler = {
+    0xC681A545, 0x15B1, 0x4976, {0x8C, 0x81, 0xBB, 0x03, 0x2C, 0x0D, 0x2B, 0x32}};
+
+#endif

@@ -1,0 +1,13 @@
+// Message boxes with texts from the DLL's string table.
+#ifndef SALVORA_SHELLEXT_MESSAGES_H
+#define SALVORA_SHELLEXT_MESSAGES_H
+
+#include <windows.h>
+
+// The caption of the extension's messages.
+extern const char kShellExtCaption[];
+
+// Shows string stringId with MessageBoxA; returns the button pressed.
+int MessageFromString(HWND owner, UINT stringId, const char* caption, UINT style);
+
+#endif
