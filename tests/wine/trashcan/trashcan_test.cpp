@@ -1,0 +1,279 @@
+// The Trashcan machinery on real files of a test drive, with a stand-in
+// progress dialog whose controls record every text a worker gives them.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "support/files.h"
+#include "support/ui.h"
+#include "trashcan/trashcan.h"
+
+namespace {
+
+const char kDrive = files::kFixedUnlabelled;
+
+// A window with the progress dialog's controls; the texts the worker sets
+// are recorded in order (the controls belong to the test's thread, which
+// keeps dispatching while a worker runs).
+class ProgressWindow {
+public:
+    ProgressWindow()
+    {
+        InitCommonControls();
+        window_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 100, NULL, NULL, NULL, NULL);
+        for (int id : {IDC_PROGRESS_COUNT, IDC_PROGRESS_DRIVE}) {
+            HWND c = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 100, 10, window_, (HMENU)(INT_PTR)id,
+                                     NULL, NULL);
+            SetWindowLongPtrA(c, GWLP_USERDATA, (LONG_PTR)this);
+            original_ = (WNDPROC)SetWindowLongPtrA(c, GWLP_WNDPROC, (LONG_PTR)Record);
+        }
+        bar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 100, 10, window_,
+                               (HMENU)(INT_PTR)IDC_PROGRESS_BAR, NULL, NULL);
+    }
+    ~ProgressWindow() { DestroyWindow(window_); }
+    HWND Window() const { return window_; }
+    HWND Bar() const { return bar_; }
+    std::vector<std::string> Texts(int id) const { return id == IDC_PROGRESS_COUNT ? counts_ : drives_; }
+
+private:
+    static LRESULT CALLBACK Record(HWND w, UINT m, WPARAM wp, LPARAM lp)
+    {
+        ProgressWindow* self = (ProgressWindow*)GetWindowLongPtrA(w, GWLP_USERDATA);
+        if (m == WM_SETTEXT)
+            (GetDlgCtrlID(w) == IDC_PROGRESS_COUNT ? self->counts_ : self->drives_)
+                .push_back((const char*)lp);
+        return CallWindowProcA(self->original_, w, m, wp, lp);
+    }
+    HWND window_ = NULL;
+    HWND bar_ = NULL;
+    WNDPROC original_ = NULL;
+    std::vector<std::string> counts_, drives_;
+};
+
+// Runs a job on a worker thread, dispatching this thread's messages meanwhile,
+// as a progress dialog's modal loop does.
+template <class Job>
+void RunAsWorker(Job job)
+{
+    struct Box {
+        Job* job;
+        static DWORD WINAPI Run(void* p)
+        {
+            (*static_cast<Box*>(p)->job)();
+            return 0;
+        }
+    } box = {&job};
+    HANDLE thread = CreateThread(NULL, 0, Box::Run, &box, 0, NULL);
+    ASSERT_TRUE(thread);
+    ui::WaitUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 30000);
+    CloseHandle(thread);
+}
+
+class Trashcan : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        files::RemoveTree(std::string(1, kDrive) + ":\\RECYCLED");
+        ASSERT_TRUE(files::MakeDirs(files::Trashcan(kDrive)));
+        ASSERT_TRUE(files::MakeDirs(files::Trashcan('D')));
+    }
+    void TearDown() override
+    {
+        files::RemoveTree(std::string(1, kDrive) + ":\\RECYCLED");
+        files::RemoveTree("D:\\RECYCLED");
+    }
+    std::string In(const char* name, char drive = kDrive) { return files::Trashcan(drive) + "\\" + name; }
+    ProgressWindow window_;
+    volatile BYTE cancel_ = 0;
+};
+
+TEST_F(Trashcan, CountsPlainFilesInStepsOfFour)
+{
+    for (int i = 0; i < 7; ++i)
+        ASSERT_TRUE(files::MakeFile(In(("f" + std::to_string(i)).c_str()), 1000));
+    ASSERT_TRUE(files::MakeFile(In("SALVORA.INF"), 5000));
+    ASSERT_TRUE(files::MakeDirs(In("subdir")));
+    ASSERT_TRUE(files::MakeFile(In("subdir\\inner"), 5000));
+
+    ScanResult result = {};
+    ScanDisplay display = {window_.Window(), NULL, 0};
+    RunAsWorker([&] { result = ScanTrashcan(kDrive, UpperCasePattern, display, &cancel_); });
+    EXPECT_EQ(7, result.files);
+    EXPECT_EQ(7000u, result.bytes);
+    // The count moves in steps of four: the dialog never says "7 files".
+    std::vector<std::string> counts = window_.Texts(IDC_PROGRESS_COUNT);
+    ASSERT_FALSE(counts.empty());
+    EXPECT_EQ("0 files", counts.front());
+    EXPECT_EQ("4 files", counts.back());
+}
+
+TEST_F(Trashcan, AnEmptyOrMissingTrashcanCountsNothing)
+{
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+    ASSERT_TRUE(files::MakeDirs(In("only-a-folder")));
+    ScanDisplay display = {window_.Window(), NULL, 0};
+    ScanResult result = {};
+    RunAsWorker([&] { result = ScanTrashcan(kDrive, LowerCasePattern, display, &cancel_); });
+    EXPECT_EQ(0, result.files);
+    RunAsWorker([&] { result = ScanTrashcan('F', LowerCasePattern, display, &cancel_); });
+    EXPECT_EQ(0, result.files);
+}
+
+TEST_F(Trashcan, SizesBeyondTwoGigabytesStayPositive)
+{
+    // Sparse on the host: nothing is written.
+    ASSERT_TRUE(files::MakeFile(In("big1"), 0x60000000));
+    ASSERT_TRUE(files::MakeFile(In("big2"), 0x60000000));
+    ScanDisplay display = {window_.Window(), NULL, 0};
+    ScanResult result = {};
+    RunAsWorker([&] { result = ScanTrashcan(kDrive, UpperCasePattern, display, &cancel_); });
+    EXPECT_EQ(2, result.files);
+    EXPECT_EQ(0xC0000000ull, result.bytes);
+    EXPECT_EQ(3145728, KBytesFromBytes(result.bytes));
+}
+
+int g_failures;
+void CountFailure() { ++g_failures; }
+
+RemovalRun NewRun(ProgressWindow& w, long total, volatile BYTE* cancel)
+{
+    SetRemovalRange(w.Bar(), total);
+    RemovalRun run = {w.Window(), w.Bar(), total, cancel, CountFailure, 0, false};
+    return run;
+}
+
+TEST_F(Trashcan, RemovesEveryKindOfFileAndTheIndexLast)
+{
+    ASSERT_TRUE(files::MakeFile(In("plain"), 10));
+    ASSERT_TRUE(files::MakeFile(In("readonly"), 10, FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(files::MakeFile(In("hidden"), 10, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(files::MakeFile(In("Salvora.Inf"), 10, FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf2"), 10));
+    ASSERT_TRUE(files::MakeDirs(In("keep")));
+    g_failures = 0;
+    RemovalRun run = NewRun(window_, 4, &cancel_);
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+    EXPECT_EQ(0, g_failures);
+    EXPECT_EQ(4, run.removed);
+    EXPECT_TRUE(run.lastDeletionOk);
+    // The index file is deleted as it is, read-only or not: its attributes
+    // are the driver's business.
+    EXPECT_EQ(std::vector<std::string>{"Salvora.Inf"}, files::List(files::Trashcan(kDrive)));
+    EXPECT_TRUE(files::Exists(In("keep")));
+    EXPECT_EQ("100%", window_.Texts(IDC_PROGRESS_DRIVE).back());
+    EXPECT_EQ(4, SendMessageA(window_.Bar(), PBM_GETPOS, 0, 0));
+
+    ASSERT_TRUE(SetFileAttributesA(In("Salvora.Inf").c_str(), FILE_ATTRIBUTE_NORMAL));
+    RemovalRun again = NewRun(window_, 0, &cancel_);
+    again.lastDeletionOk = true;   // carried over from an earlier drive
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &again); });
+    EXPECT_TRUE(files::List(files::Trashcan(kDrive)).empty());
+}
+
+TEST_F(Trashcan, AFileInUseEndsItsDriveOnlyAndKeepsItsIndex)
+{
+    ASSERT_TRUE(files::MakeFile(In("a")));
+    ASSERT_TRUE(files::MakeFile(In("b")));
+    ASSERT_TRUE(files::MakeFile(In("c")));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+    ASSERT_TRUE(files::MakeFile(In("x", 'D')));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf", 'D')));
+    // Open without delete sharing: the deletion fails as on a real system.
+    HANDLE held = CreateFileA(In("b").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+    g_failures = 0;
+    RemovalRun run = NewRun(window_, 4, &cancel_);
+    RunAsWorker([&] {
+        RemoveTrashcanFiles(kDrive, UpperCasePattern, &run);
+        RemoveTrashcanFiles('D', LowerCasePattern, &run);
+    });
+    CloseHandle(held);
+    EXPECT_EQ(1, g_failures);
+    EXPECT_TRUE(files::Exists(In("b")));
+    EXPECT_TRUE(files::Exists(In("salvora.inf")));
+    // The next drive is still emptied, its index file included.
+    EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
+    EXPECT_TRUE(run.lastDeletionOk);
+}
+
+TEST_F(Trashcan, CancelStopsBeforeTheNextFileAndKeepsTheIndex)
+{
+    ASSERT_TRUE(files::MakeFile(In("a")));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+    cancel_ = 1;
+    RemovalRun run = NewRun(window_, 1, &cancel_);
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+    EXPECT_EQ(0, run.removed);
+    EXPECT_EQ((std::vector<std::string>{"a", "salvora.inf"}), files::List(files::Trashcan(kDrive)));
+}
+
+TEST_F(Trashcan, NamesTooLongForThePathBufferAreReachedByTheirShortName)
+{
+    // "E:\RECYCLED\TRASHCAN\" and this name exceed the 260 characters the
+    // product's path buffers hold.
+    // The ANSI calls cannot make such a file; the driver's own calls can.
+    std::wstring longPath = L"\\\\?\\" + std::wstring(1, (wchar_t)kDrive) + L":\\RECYCLED\\TRASHCAN\\" +
+                            std::wstring(250, L'n');
+    HANDLE h = CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+    RemovalRun run = NewRun(window_, 1, &cancel_);
+    g_failures = 0;
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+    EXPECT_EQ(0, g_failures);
+    EXPECT_EQ(1, run.removed);
+    EXPECT_TRUE(files::List(files::Trashcan(kDrive)).empty());
+}
+
+TEST_F(Trashcan, BarsBeyondSixteenBitsAreScaled)
+{
+    SetRemovalRange(window_.Bar(), 70000);
+    PBRANGE range;
+    SendMessageA(window_.Bar(), PBM_GETRANGE, FALSE, (LPARAM)&range);
+    EXPECT_EQ(0, range.iLow);
+    EXPECT_EQ(0xFFFF, range.iHigh);
+    SetRemovalRange(window_.Bar(), 7);
+    SendMessageA(window_.Bar(), PBM_GETRANGE, FALSE, (LPARAM)&range);
+    EXPECT_EQ(7, range.iHigh);
+}
+
+HANDLE g_release;
+DWORD WINAPI WaitForRelease(void*)
+{
+    WaitForSingleObject(g_release, INFINITE);
+    return 0;
+}
+
+TEST(FlowGuard, OneFlowAtATimeAndNoneBeforeTheLastWorkerEnded)
+{
+    WorkerSlot slot;
+    FlowGuard guard(slot);
+    g_release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    ASSERT_TRUE(guard.Begin());
+    EXPECT_FALSE(guard.Begin());
+    ASSERT_TRUE(slot.Start(WaitForRelease, THREAD_PRIORITY_HIGHEST, NULL));
+    guard.End();   // the dialog was cancelled; its worker still runs
+
+    // The next flow waits for that worker, and this thread stays responsive.
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+    HANDLE releaser = CreateThread(NULL, 0, [](void*) -> DWORD {
+        Sleep(100);
+        SetEvent(g_release);
+        return 0;
+    }, NULL, 0, NULL);
+    ASSERT_TRUE(guard.Begin());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_release, 0));
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, NULL, WM_APP, WM_APP, PM_REMOVE));   // dispatched while waiting
+    guard.End();
+    WaitForSingleObject(releaser, 5000);
+    CloseHandle(releaser);
+    CloseHandle(g_release);
+}
+
+}  // namespace
