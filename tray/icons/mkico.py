@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""Turns an icon drawn as text into a 16-colour .ico file.
+
+The drawing is one line per pixel row, one character per pixel, every row as
+wide as the first; lines starting with '#' are comments. Characters name the
+colours of the standard 16-colour palette:
+
+    k black      r dark red     g dark green   y dark yellow
+    b dark blue  m dark magenta c dark cyan    s light grey
+    d dark grey  R red          G green        Y yellow
+    B blue       M magenta      C cyan         w white
+    . transparent
+
+usage: mkico.py DRAWING.txt OUT.ico [PREVIEW.ppm]
+"""
+import struct
+import sys
+
+PALETTE = [  # (character, (red, green, blue)) in palette order
+    ("k", (0x00, 0x00, 0x00)), ("r", (0x80, 0x00, 0x00)),
+    ("g", (0x00, 0x80, 0x00)), ("y", (0x80, 0x80, 0x00)),
+    ("b", (0x00, 0x00, 0x80)), ("m", (0x80, 0x00, 0x80)),
+    ("c", (0x00, 0x80, 0x80)), ("s", (0xC0, 0xC0, 0xC0)),
+    ("d", (0x80, 0x80, 0x80)), ("R", (0xFF, 0x00, 0x00)),
+    ("G", (0x00, 0xFF, 0x00)), ("Y", (0xFF, 0xFF, 0x00)),
+    ("B", (0x00, 0x00, 0xFF)), ("M", (0xFF, 0x00, 0xFF)),
+    ("C", (0x00, 0xFF, 0xFF)), ("w", (0xFF, 0xFF, 0xFF)),
+]
+INDEX = {char: i for i, (char, _) in enumerate(PALETTE)}
+TRANSPARENT = "."
+
+
+def read_drawing(path):
+    rows = []
+    with open(path, encoding="ascii") as f:
+        for number, line in enumerate(f, 1):
+            line = line.rstrip("\r\n")
+            if not line or line.startswith("#"):
+                continue
+            for char in line:
+                if char != TRANSPARENT and char not in INDEX:
+                    sys.exit(f"{path}:{number}: unknown colour {char!r}")
+            rows.append(line)
+    if not rows:
+        sys.exit(f"{path}: no pixels")
+    width, height = len(rows[0]), len(rows)
+    if any(len(r) != width for r in rows):
+        sys.exit(f"{path}: rows differ in width")
+    if width != height or width not in (16, 32, 48):
+        sys.exit(f"{path}: {width} x {height} is not an icon size")
+    return rows
+
+
+def padded(row_bytes):
+    """Bitmap rows are padded to whole 32-bit words."""
+    return row_bytes + b"\0" * (-len(row_bytes) % 4)
+
+
+def ico(rows):
+    size = len(rows)
+    colour, mask = b"", b""
+    for row in reversed(rows):  # bitmaps run bottom-up
+        nibbles = [0 if c == TRANSPARENT else INDEX[c] for c in row]
+        colour += padded(bytes((nibbles[i] << 4) | nibbles[i + 1]
+                               for i in range(0, size, 2)))
+        bits = "".join("1" if c == TRANSPARENT else "0" for c in row)
+        mask += padded(bytes(int(bits[i:i + 8], 2) for i in range(0, size, 8)))
+    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for _, (r, g, b) in PALETTE)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0,
+                         len(colour) + len(mask), 0, 0, 16, 0)
+    image = header + palette + colour + mask
+    directory = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), 6 + 16)
+    return directory + entry + image
+
+
+def preview(rows, background=(0x00, 0x80, 0x80), scale=8):
+    """A PPM enlargement for people to look at the drawing."""
+    colours = dict(PALETTE)
+    out = []
+    for row in rows:
+        line = b"".join(bytes(background if c == TRANSPARENT else colours[c]) * scale
+                        for c in row)
+        out.extend([line] * scale)
+    size = len(rows) * scale
+    return b"P6\n%d %d\n255\n" % (size, size) + b"".join(out)
+
+
+def main():
+    if len(sys.argv) not in (3, 4):
+        sys.exit(__doc__)
+    rows = read_drawing(sys.argv[1])
+    with open(sys.argv[2], "wb") as f:
+        f.write(ico(rows))
+    if len(sys.argv) == 4:
+        with open(sys.argv[3], "wb") as f:
+            f.write(preview(rows))
+
+
+if __name__ == "__main__":
+    main()

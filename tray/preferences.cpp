@@ -1,0 +1,6 @@
+// The preferences dialog opened from the menu.
+#include "tray/tray.h"
+
+void ShowPreferences(HWND)
+{
+}
