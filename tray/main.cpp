@@ -7,6 +7,8 @@
 
 #include "driver/driver.h"
 
+static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record Windows 95 knows");
+
 namespace {
 
 // Only one copy runs; it runs on Windows 95 only, and only with the driver.

@@ -20,6 +20,10 @@ namespace {
 const char kMainWindowTitle[] = "Salvora Taskbar Icon";
 const char kMessageCaption[] = "Salvora";
 
+#ifndef _WIN64
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the notification record of Windows 95's shell");
+#endif
+
 // The class background named by its raw value, as the applet always had it.
 const HBRUSH kClassBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5));
 
