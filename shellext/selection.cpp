@@ -14,9 +14,10 @@ HWND DialogOwner = NULL;
 
 namespace {
 
-// Copies the drop list into a new list. Null when any path is longer than a
-// path buffer: a cut path would name another file, which ForceDelete would
-// then delete. Windows 95 itself never hands over such a path.
+// Copies the drop list into a new list. Null when any path is empty (how an
+// empty list reads: it still counts as one item) or longer than a path
+// buffer: a cut path would name another file, which ForceDelete would then
+// delete. Windows 95 itself never hands over such a path.
 TSelectionList* CopyDropList(HDROP drop, int32_t count)
 {
     TSelectionList* list = new (std::nothrow) TSelectionList(count);
@@ -25,7 +26,7 @@ TSelectionList* CopyDropList(HDROP drop, int32_t count)
     for (int32_t i = 0; i < count; i++) {
         char path[kPathBufferSize];
         UINT length = DragQueryFileA(drop, (UINT)i, NULL, 0);
-        if (length >= (UINT)kPathBufferSize) {
+        if (length == 0 || length >= (UINT)kPathBufferSize) {
             list->Drop();
             return NULL;
         }
