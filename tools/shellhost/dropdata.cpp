@@ -5,7 +5,9 @@
 
 HGLOBAL MakeDropList(const std::vector<std::string>& paths)
 {
-    SIZE_T size = sizeof(DROPFILES) + 1;
+    // The list ends with an empty name; readers of an empty list look one
+    // character past it.
+    SIZE_T size = sizeof(DROPFILES) + 2;
     for (const std::string& p : paths)
         size += p.size() + 1;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);

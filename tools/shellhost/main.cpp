@@ -116,6 +116,12 @@ HRESULT InvokeVerb(IContextMenu* cm, LPCSTR verb, HWND window)
 
 // --- the popup, as the shell shows it ---------------------------------------
 
+// The window stands for the item that was right-clicked; the menu opens
+// below it. (Wine leaves a menu black where it covers a window of its own
+// process, which the demo's pictures would show.)
+const int kWindowX = 16, kWindowY = 16, kWindowWidth = 420, kWindowHeight = 64;
+const int kMenuX = 48, kMenuY = kWindowY + kWindowHeight + 4;
+
 UINT HoldMs = 0;
 bool MenuAnnounced = false;
 
@@ -147,25 +153,27 @@ HWND CreateHostWindow(const std::string& path)
     wc.lpfnWndProc = HostWindowProc;
     wc.hInstance = GetModuleHandleA(NULL);
     wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
     wc.lpszClassName = "SalvoraShellHost";
     RegisterClassA(&wc);
     std::string caption = "Shell host - " + path;
     HWND hwnd = CreateWindowA(wc.lpszClassName, caption.c_str(),
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, 16, 16, 560, 360, NULL, NULL,
-                              wc.hInstance, NULL);
-    HWND label = CreateWindowA("STATIC", path.c_str(), WS_CHILD | WS_VISIBLE, 24, 24, 500, 20,
-                               hwnd, NULL, wc.hInstance, NULL);
+                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, kWindowX, kWindowY, kWindowWidth,
+                              kWindowHeight, NULL, NULL, wc.hInstance, NULL);
+    HWND label = CreateWindowA("STATIC", path.c_str(), WS_CHILD | WS_VISIBLE, 12, 8,
+                               kWindowWidth - 24, 20, hwnd, NULL, wc.hInstance, NULL);
     SendMessageA(label, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
     UpdateWindow(hwnd);
     return hwnd;
 }
 
-// The shell's own items around the extension's, as on Windows 95.
-int AddHostItems(HMENU menu)
+// The shell's own items around the extension's, as on Windows 95 (files
+// are opened, not explored).
+int AddHostItems(HMENU menu, bool isFile)
 {
     AppendMenuA(menu, MF_STRING, kHostOpen, "&Open");
-    AppendMenuA(menu, MF_STRING, kHostExplore, "E&xplore");
+    if (!isFile)
+        AppendMenuA(menu, MF_STRING, kHostExplore, "E&xplore");
     AppendMenuA(menu, MF_SEPARATOR, 0, NULL);
     int index = GetMenuItemCount(menu);
     AppendMenuA(menu, MF_SEPARATOR, 0, NULL);
@@ -177,12 +185,12 @@ int PopupMenu(IContextMenu* cm, const std::string& path, UINT flags)
 {
     HWND hwnd = CreateHostWindow(path);
     HMENU menu = CreatePopupMenu();
-    int index = AddHostItems(menu);
+    int index = AddHostItems(menu, HandlerFor(path).clsid == &CLSID_SalvoraFileHandler);
     HRESULT hr = cm->QueryContextMenu(menu, index, kFirstCommand, kLastCommand, flags);
     printf("QueryContextMenu: 0x%08lX\n", (unsigned long)hr);
     SetForegroundWindow(hwnd);
-    UINT chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, 64, 72, 0,
-                                 hwnd, NULL);
+    UINT chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, kMenuX,
+                                 kMenuY, 0, hwnd, NULL);
     PostMessageA(hwnd, WM_NULL, 0, 0);
     if (chosen >= kFirstCommand) {
         printf("chosen: verb %u\n", chosen - kFirstCommand);

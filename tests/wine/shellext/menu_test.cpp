@@ -1,0 +1,234 @@
+// The context menus: their items and counts, the flags that keep them out,
+// the verbs InvokeCommand refuses, the help texts and the string table.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include "sext.h"
+#include "shellext/resource.h"
+#include "support/standin.h"
+
+namespace {
+
+using sext::Ptr;
+typedef std::vector<std::string> Paths;
+
+const char kUndelete[] = "Salvora &Undelete...";
+const char kClear[] = "&Clear Trashcan";
+const char kForceDelete[] = "&ForceDelete";
+const char kHelpUndeleteDrive[] = "Launches Salvora Undelete with the current drive";
+const char kHelpClear[] =
+    "The command removes all deleted files from the Salvora Trashcan of this drive and frees "
+    "the occupied disk space";
+const char kHelpForceDeleteFolder[] =
+    "Removes the current folder without saving its files to the Salvora Trashcan";
+const char kHelpUndeleteFolder[] = "Launches Salvora Undelete with the current folder";
+const char kHelpForceDeleteFile[] = "Removes the current file without saving it to the Salvora Trashcan";
+
+class Menus : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
+        ASSERT_TRUE(standin::Protect('D'));
+        ASSERT_TRUE(sext::Bin().module) << sext::BinDllPath();
+    }
+    void TearDown() override
+    {
+        menu_.Reset();
+        init_.Reset();
+        standin::Reset();
+        EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
+    }
+
+    IContextMenu* MenuFor(const GUID& clsid, const Paths& paths)
+    {
+        menu_.Reset();
+        init_.Reset(sext::Bin().Handler(clsid, paths));
+        if (init_)
+            menu_.Reset(sext::Menu(init_.get()));
+        return menu_.get();
+    }
+
+    Ptr<IShellExtInit> init_;
+    Ptr<IContextMenu> menu_;
+};
+
+TEST_F(Menus, ItemsIdsAndCountsOfEachHandler)
+{
+    struct Case {
+        const GUID* clsid;
+        Paths paths;
+        std::vector<std::string> items;
+    } cases[] = {
+        {&CLSID_SalvoraDriveHandler, {"D:\\"}, {kUndelete, kClear}},
+        {&CLSID_SalvoraFolderHandler, {"D:\\Reports"}, {kForceDelete, kUndelete}},
+        {&CLSID_SalvoraFolderHandler, {"D:\\Reports", "D:\\Old"}, {kForceDelete}},
+        {&CLSID_SalvoraFileHandler, {"D:\\A.TXT", "D:\\B.TXT", "D:\\C.TXT"}, {kForceDelete}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.paths[0] + " and " + std::to_string(c.paths.size() - 1) + " more");
+        IContextMenu* cm = MenuFor(*c.clsid, c.paths);
+        ASSERT_NE(nullptr, cm);
+        // Between two items of the shell's, from position 1 on, no separator.
+        sext::MenuResult got = sext::QueryMenu(cm, CMF_NORMAL, 2, 100);
+        EXPECT_TRUE(SUCCEEDED(got.hr));
+        EXPECT_EQ(c.items.size(), (size_t)HRESULT_CODE(got.hr));
+        std::vector<std::string> texts = {"Host 0"};
+        std::vector<UINT> ids = {1};
+        for (size_t i = 0; i < c.items.size(); ++i) {
+            texts.push_back(c.items[i]);
+            ids.push_back(100 + (UINT)i);
+        }
+        texts.push_back("Host 1");
+        ids.push_back(2);
+        EXPECT_EQ(texts, got.texts);
+        EXPECT_EQ(ids, got.ids);
+    }
+}
+
+TEST_F(Menus, OnlyTheReservedFlagBitsKeepTheItemsOut)
+{
+    IContextMenu* cm = MenuFor(CLSID_SalvoraDriveHandler, {"D:\\"});
+    ASSERT_NE(nullptr, cm);
+    for (UINT bit = 0x10000; bit <= 0x80000; bit <<= 1) {
+        sext::MenuResult got = sext::QueryMenu(cm, CMF_NORMAL | bit, 2);
+        EXPECT_EQ(S_OK, got.hr) << std::hex << bit;
+        EXPECT_EQ(2u, got.texts.size()) << std::hex << bit;
+    }
+    // Default item only, verbs only, explorer view, no verbs: all the same.
+    for (UINT flags : {(UINT)CMF_DEFAULTONLY, 0x0000000Fu, (UINT)CMF_EXPLORE}) {
+        sext::MenuResult got = sext::QueryMenu(cm, flags, 2);
+        EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 2), got.hr) << std::hex << flags;
+        EXPECT_EQ(4u, got.texts.size()) << std::hex << flags;
+    }
+}
+
+TEST_F(Menus, VerbsAsTextAndUnknownOffsetsAreRefused)
+{
+    struct Case {
+        const GUID* clsid;
+        Paths paths;
+        UINT firstInvalid;
+    } cases[] = {
+        {&CLSID_SalvoraDriveHandler, {"D:\\"}, 2},
+        {&CLSID_SalvoraFolderHandler, {"D:\\Reports"}, 2},
+        {&CLSID_SalvoraFileHandler, {"D:\\A.TXT"}, 1},
+    };
+    for (const Case& c : cases) {
+        IContextMenu* cm = MenuFor(*c.clsid, c.paths);
+        ASSERT_NE(nullptr, cm);
+        standin::TakeLog();
+        EXPECT_EQ(E_FAIL, sext::Invoke(cm, "open"));
+        EXPECT_EQ(E_FAIL, sext::Invoke(cm, "undelete"));
+        EXPECT_EQ(E_INVALIDARG, sext::Invoke(cm, MAKEINTRESOURCEA(c.firstInvalid)));
+        EXPECT_EQ(E_INVALIDARG, sext::Invoke(cm, MAKEINTRESOURCEA(0xFFFF)));
+        EXPECT_EQ(E_INVALIDARG, cm->InvokeCommand(NULL));
+        // Nothing was run.
+        EXPECT_TRUE(standin::TakeCodes().empty());
+    }
+}
+
+std::string Help(IContextMenu* cm, UINT_PTR verb, UINT type = GCS_HELPTEXTA, UINT size = 261,
+                 HRESULT* hr = NULL)
+{
+    char buffer[300];
+    memset(buffer, '#', sizeof buffer);
+    buffer[sizeof buffer - 1] = '\0';
+    HRESULT result = cm->GetCommandString(verb, type, NULL, buffer, size);
+    if (hr)
+        *hr = result;
+    return buffer;
+}
+
+TEST_F(Menus, HelpTextsOfEveryVerb)
+{
+    IContextMenu* cm = MenuFor(CLSID_SalvoraDriveHandler, {"D:\\"});
+    ASSERT_NE(nullptr, cm);
+    EXPECT_EQ(kHelpUndeleteDrive, Help(cm, 0));
+    EXPECT_EQ(kHelpClear, Help(cm, 1));
+    // Whatever the shell asks for, it gets the help text.
+    EXPECT_EQ(kHelpUndeleteDrive, Help(cm, 0, GCS_VERBA));
+    EXPECT_EQ(kHelpUndeleteDrive, Help(cm, 0, GCS_VALIDATEA));
+
+    cm = MenuFor(CLSID_SalvoraFolderHandler, {"D:\\Reports", "D:\\Old"});
+    ASSERT_NE(nullptr, cm);
+    EXPECT_EQ(kHelpForceDeleteFolder, Help(cm, 0));
+    // Also for the item a multiple selection leaves out.
+    EXPECT_EQ(kHelpUndeleteFolder, Help(cm, 1));
+
+    cm = MenuFor(CLSID_SalvoraFileHandler, {"D:\\A.TXT"});
+    ASSERT_NE(nullptr, cm);
+    EXPECT_EQ(kHelpForceDeleteFile, Help(cm, 0));
+}
+
+TEST_F(Menus, HelpTextsNeverPastTheCallersBuffer)
+{
+    IContextMenu* cm = MenuFor(CLSID_SalvoraDriveHandler, {"D:\\"});
+    ASSERT_NE(nullptr, cm);
+    HRESULT hr = E_FAIL;
+    std::string cut = Help(cm, 1, GCS_HELPTEXTA, 10, &hr);
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ(std::string(kHelpClear).substr(0, 9), cut);
+
+    std::string untouched(299, '#');
+    EXPECT_EQ(untouched, Help(cm, 0, GCS_HELPTEXTA, 0, &hr));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ(S_OK, cm->GetCommandString(0, GCS_VALIDATEA, NULL, NULL, 0));
+    EXPECT_EQ(S_OK, cm->GetCommandString(0, GCS_HELPTEXTA, NULL, NULL, 261));
+    EXPECT_EQ(untouched, Help(cm, 2, GCS_HELPTEXTA, 261, &hr));
+    EXPECT_EQ(E_INVALIDARG, hr);
+    EXPECT_EQ(E_INVALIDARG, cm->GetCommandString(2, GCS_VALIDATEA, NULL, NULL, 0));
+}
+
+TEST(StringTable, EveryTextOfTheExtension)
+{
+    ASSERT_TRUE(sext::Bin().module);
+    const struct {
+        UINT id;
+        const char* text;
+    } strings[] = {
+        {1, "Salvora &Undelete..."},
+        {2, "&ForceDelete"},
+        {3, "Invalid value for day count!\nThe value must be inside the range of 0 and 100."},
+        {4, "Removing deleted files from the Salvora Trashcan..."},
+        {5, "Salvora: Removing deleted files"},
+        {6, "Salvora:  FORCE DELETE"},
+        {7, "Force deleting file: "},
+        {8, "Removing directory: "},
+        {9, "Cannot save the new configuration data!"},
+        {10, "Launches Salvora Undelete with the current folder"},
+        {11, "Removes the current folder without saving its files to the Salvora Trashcan"},
+        {12, "Removes the current file without saving it to the Salvora Trashcan"},
+        {13, "Launches Salvora Undelete with the current drive"},
+        {14, "Drive %c:"},
+        {15, "Right now there are %li deleted files  (%s)\nin the Salvora Trashcan of drive  "
+             "%c:.\n\nAre you sure you want to remove all deleted files\nand free the occupied "
+             "disk space?"},
+        {16, "Right now there are no deleted files in the Salvora Trashcan of this drive!"},
+        {17, "Cannot remove a file from the Salvora Trashcan! Why??"},
+        {18, "&Clear Trashcan"},
+        {19, "The command removes all deleted files from the Salvora Trashcan of this drive and "
+             "frees the occupied disk space"},
+        {20, "Cannot launch Salvora Undelete!"},
+        {22, "Are you sure you want to remove the folder '%s' and all its contents with "
+             "ForceDelete?\n\nSalvora Undelete will be unable to restore these items!"},
+        {23, "Are you sure you want to delete '%s'  with ForceDelete?\n\nSalvora Undelete will "
+             "be unable to restore this file!"},
+        {24, "Salvora: Confirm Folder ForceDelete"},
+        {25, "Salvora: Confirm File ForceDelete"},
+        {26, "Are you sure you want to delete these %li items with ForceDelete?\n\nSalvora "
+             "Undelete will be unable to restore these items!"},
+        {27, "Salvora: Confirm Multiple File ForceDelete"},
+        {28, "Scanning..."},
+        {29, "Are you sure you want to remove the read-only, hidden or system file '%s' with "
+             "ForceDelete?"},
+    };
+    for (const auto& s : strings) {
+        char text[400] = "";
+        EXPECT_LT(0, LoadStringA(sext::Bin().module, s.id, text, sizeof text)) << s.id;
+        EXPECT_STREQ(s.text, text) << "string " << s.id;
+    }
+}
+
+}  // namespace

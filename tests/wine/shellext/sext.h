@@ -1,0 +1,82 @@
+// The shell's side of the extension for the tests: the DLL's exports, the
+// handler objects through the platform's own interface declarations, and a
+// real CF_HDROP data object.
+#ifndef SALVORA_TEST_SEXT_H
+#define SALVORA_TEST_SEXT_H
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "shellext/classids.h"
+
+namespace sext {
+
+typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, LPVOID*);
+typedef HRESULT(STDAPICALLTYPE* CanUnloadNowFn)();
+
+// One loaded copy of slvrsext.dll and its two exports.
+struct Server {
+    HMODULE module = NULL;
+    GetClassObjectFn getClassObject = NULL;
+    CanUnloadNowFn canUnloadNow = NULL;
+
+    bool Load(const std::string& path);
+    void Unload();
+    HRESULT CanUnloadNow() const { return canUnloadNow(); }
+    IClassFactory* Factory(const GUID& clsid) const;
+    // A handler's initialiser, Initialize'd with the paths; null when the
+    // factory or Initialize failed (*initResult says what Initialize gave).
+    IShellExtInit* Handler(const GUID& clsid, const std::vector<std::string>& paths,
+                           HRESULT* initResult = NULL) const;
+};
+
+// slvrsext.dll of the bin folder, loaded once for the test program.
+Server& Bin();
+std::string BinDllPath();
+
+HRESULT Initialize(IShellExtInit* init, const std::vector<std::string>& paths);
+
+// The companion of an initialiser, or null (with the result in *hr).
+IContextMenu* Menu(IShellExtInit* init, HRESULT* hr = NULL);
+IShellPropSheetExt* Sheet(IShellExtInit* init, HRESULT* hr = NULL);
+
+// QueryContextMenu into a new popup menu that already holds hostItems items.
+struct MenuResult {
+    HRESULT hr = E_FAIL;
+    std::vector<std::string> texts;   // every item of the menu, host items too
+    std::vector<UINT> ids;
+};
+MenuResult QueryMenu(IContextMenu* cm, UINT flags, int hostItems = 0, UINT idFirst = 100);
+
+HRESULT Invoke(IContextMenu* cm, LPCSTR verb);
+
+// Releases an interface pointer at the end of a scope.
+template <class T>
+class Ptr {
+public:
+    explicit Ptr(T* p = NULL) : p_(p) {}
+    ~Ptr() { Reset(); }
+    Ptr(const Ptr&) = delete;
+    Ptr& operator=(const Ptr&) = delete;
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+    explicit operator bool() const { return p_ != NULL; }
+    void Reset(T* p = NULL)
+    {
+        if (p_)
+            p_->Release();
+        p_ = p;
+    }
+
+private:
+    T* p_;
+};
+
+std::string GuidText(const GUID& guid);
+
+}  // namespace sext
+
+#endif
