@@ -20,6 +20,9 @@ ctest --test-dir build/win32 --output-on-failure || status=1
 export WINEPREFIX=$top/build/wine/test WINEDEBUG=-all
 scripts/wine-session.sh start
 trap 'scripts/wine-session.sh stop' EXIT
+# A window for the whole session keeps Wine's desktop process (and so no
+# ctest pipe) alive between the GUI tests.
+scripts/wine-run build/win64/bin/sessionkeeper.exe >/dev/null 2>&1 </dev/null &
 echo "== Wine tests"
 ctest --preset win64 || status=1
 exit $status
