@@ -59,14 +59,19 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 void ShowHelp(HWND window, UINT command, WORD data);
 void LaunchUndelete(HWND window);
 
-// settings.cpp
+// settings.cpp: reads both settings at start-up; stores both, false when
+// the key could not be opened or made.
 void ReadSettings();
+bool WriteSettings();
 
 // preferences.cpp: the preferences dialog, modal, owned by the given window.
 void ShowPreferences(HWND owner);
+INT_PTR CALLBACK PreferencesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+bool IsButtonChecked(HWND dialog, int control);
 
 // clearing.cpp: empties the Trashcans of all protected drives; returns when
-// the whole flow, its dialogs included, is over.
+// the whole flow, its dialogs included, is over. A call made while a run is
+// open (from within its dialogs' modal loops) does nothing.
 void ClearAllTrashcans(int mode);
 
 #endif

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Turns an icon drawn as text into a 16-colour .ico file.
+"""Turns an icon or bitmap drawn as text into a 16-colour .ico or .bmp file.
 
 The drawing is one line per pixel row, one character per pixel, every row as
 wide as the first; lines starting with '#' are comments. Characters name the
@@ -9,9 +9,11 @@ colours of the standard 16-colour palette:
     b dark blue  m dark magenta c dark cyan    s light grey
     d dark grey  R red          G green        Y yellow
     B blue       M magenta      C cyan         w white
-    . transparent
+    . transparent (icons only: a bitmap has no mask)
 
-usage: mkico.py DRAWING.txt OUT.ico [PREVIEW.ppm]
+The output's extension picks the format.
+
+usage: mkico.py DRAWING.txt OUT.ico|OUT.bmp [PREVIEW.ppm]
 """
 import struct
 import sys
@@ -56,22 +58,44 @@ def padded(row_bytes):
     return row_bytes + b"\0" * (-len(row_bytes) % 4)
 
 
-def ico(rows):
+def colour_bits(rows):
+    """4-bit pixels, bottom-up as bitmaps run."""
     size = len(rows)
-    colour, mask = b"", b""
-    for row in reversed(rows):  # bitmaps run bottom-up
+    colour = b""
+    for row in reversed(rows):
         nibbles = [0 if c == TRANSPARENT else INDEX[c] for c in row]
         colour += padded(bytes((nibbles[i] << 4) | nibbles[i + 1]
                                for i in range(0, size, 2)))
+    return colour
+
+
+PALETTE_BYTES = b"".join(struct.pack("<BBBB", b, g, r, 0) for _, (r, g, b) in PALETTE)
+
+
+def ico(rows):
+    size = len(rows)
+    colour, mask = colour_bits(rows), b""
+    for row in reversed(rows):
         bits = "".join("1" if c == TRANSPARENT else "0" for c in row)
         mask += padded(bytes(int(bits[i:i + 8], 2) for i in range(0, size, 8)))
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for _, (r, g, b) in PALETTE)
+    # An icon's header counts the colour and the mask rows in its height.
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0,
                          len(colour) + len(mask), 0, 0, 16, 0)
-    image = header + palette + colour + mask
+    image = header + PALETTE_BYTES + colour + mask
     directory = struct.pack("<HHH", 0, 1, 1)
     entry = struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), 6 + 16)
     return directory + entry + image
+
+
+def bmp(rows, path):
+    if any(TRANSPARENT in row for row in rows):
+        sys.exit(f"{path}: a bitmap has no transparent pixels")
+    size = len(rows)
+    colour = colour_bits(rows)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 4, 0, len(colour), 0, 0, 16, 0)
+    offset = 14 + len(header) + len(PALETTE_BYTES)
+    file_header = struct.pack("<2sIHHI", b"BM", offset + len(colour), 0, 0, offset)
+    return file_header + header + PALETTE_BYTES + colour
 
 
 def preview(rows, background=(0x00, 0x80, 0x80), scale=8):
@@ -90,8 +114,10 @@ def main():
     if len(sys.argv) not in (3, 4):
         sys.exit(__doc__)
     rows = read_drawing(sys.argv[1])
-    with open(sys.argv[2], "wb") as f:
-        f.write(ico(rows))
+    out = sys.argv[2]
+    data = bmp(rows, sys.argv[1]) if out.lower().endswith(".bmp") else ico(rows)
+    with open(out, "wb") as f:
+        f.write(data)
     if len(sys.argv) == 4:
         with open(sys.argv[3], "wb") as f:
             f.write(preview(rows))
