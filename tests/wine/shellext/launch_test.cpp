@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "sext.h"
@@ -24,13 +25,25 @@ std::string LogPath()
     return files::BinDir() + "\\REVIVR.LOG";
 }
 
-// Waits for the REVIVR.EXE window a command opened, closes it and waits until
-// its process has ended.
-bool CloseRevivr()
+BOOL CALLBACK CollectRevivr(HWND window, LPARAM lParam)
 {
-    HWND window = ui::WaitForWindow("RevivrWindow", "REVIVR");
-    if (!window)
-        return false;
+    char cls[32] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (!strcmp(cls, "RevivrWindow"))
+        reinterpret_cast<std::set<HWND>*>(lParam)->insert(window);
+    return TRUE;
+}
+
+std::set<HWND> RevivrWindows()
+{
+    std::set<HWND> windows;
+    EnumWindows(CollectRevivr, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// Closes a REVIVR.EXE window and waits until its process has ended.
+bool CloseWindowAndWait(HWND window)
+{
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -40,6 +53,41 @@ bool CloseRevivr()
         CloseHandle(process);
     return gone;
 }
+
+// The REVIVR.EXE windows that were open before a test are none of its
+// business: it waits for one of its own, closes it and waits until that
+// program has ended.
+class RevivrWatch {
+public:
+    RevivrWatch() : before_(RevivrWindows()) {}
+
+    bool CloseNext()
+    {
+        HWND found = NULL;
+        ui::WaitUntil([&] {
+            for (HWND w : RevivrWindows())
+                if (!before_.count(w) && !closed_.count(w) && IsWindowVisible(w))
+                    found = w;
+            return found != NULL;
+        });
+        if (!found)
+            return false;
+        closed_.insert(found);
+        return CloseWindowAndWait(found);
+    }
+
+    // Leaves no program of the test running, whatever went wrong.
+    void CloseAll()
+    {
+        for (HWND w : RevivrWindows())
+            if (!before_.count(w))
+                CloseWindowAndWait(w);
+    }
+
+private:
+    std::set<HWND> before_;
+    std::set<HWND> closed_;
+};
 
 class Launch : public ::testing::Test {
 protected:
@@ -52,6 +100,7 @@ protected:
     }
     void TearDown() override
     {
+        revivr_.CloseAll();
         standin::Reset();
         EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
     }
@@ -72,22 +121,23 @@ protected:
     std::string NewLog() { return files::ReadText(LogPath()).substr(logStart_); }
 
     size_t logStart_ = 0;
+    RevivrWatch revivr_;
 };
 
 TEST_F(Launch, DriveUndeleteNamesTheDrive)
 {
     EXPECT_EQ(S_OK, Run(CLSID_SalvoraDriveHandler, {"D:\\"}, 0));
-    ASSERT_TRUE(CloseRevivr());
+    ASSERT_TRUE(revivr_.CloseNext());
     EXPECT_EQ("D:\\ /drv\r\n", NewLog());
 }
 
 TEST_F(Launch, FolderUndeleteNamesTheFirstFolder)
 {
     EXPECT_EQ(S_OK, Run(CLSID_SalvoraFolderHandler, {"D:\\Reports\\2024"}, 1));
-    ASSERT_TRUE(CloseRevivr());
+    ASSERT_TRUE(revivr_.CloseNext());
     // The menu leaves the item out for two folders; the verb still runs.
     EXPECT_EQ(S_OK, Run(CLSID_SalvoraFolderHandler, {"D:\\My Files", "D:\\Other"}, 1));
-    ASSERT_TRUE(CloseRevivr());
+    ASSERT_TRUE(revivr_.CloseNext());
     EXPECT_EQ("D:\\Reports\\2024\r\nD:\\My Files\r\n", NewLog());
 }
 
@@ -99,11 +149,11 @@ TEST_F(Launch, TheLongestPathArrivesWholeAndALongerOneChangesNothing)
     Ptr<IContextMenu> cm(sext::Menu(init.get()));
     ASSERT_TRUE(cm);
     EXPECT_EQ(S_OK, sext::Invoke(cm.get(), MAKEINTRESOURCEA(1)));
-    ASSERT_TRUE(CloseRevivr());
+    ASSERT_TRUE(revivr_.CloseNext());
 
     EXPECT_EQ(E_FAIL, sext::Initialize(init.get(), {"D:\\" + std::string(300, 'X')}));
     EXPECT_EQ(S_OK, sext::Invoke(cm.get(), MAKEINTRESOURCEA(1)));
-    ASSERT_TRUE(CloseRevivr());
+    ASSERT_TRUE(revivr_.CloseNext());
     EXPECT_EQ(longest + "\r\n" + longest + "\r\n", NewLog());
 }
 
@@ -237,6 +287,7 @@ protected:
     }
     void TearDown() override
     {
+        revivr_.CloseAll();
         CoFreeUnusedLibraries();
         CoUninitialize();
         EXPECT_EQ(0u, Host("unregister"));
@@ -256,6 +307,7 @@ protected:
     }
 
     size_t logStart_ = 0;
+    RevivrWatch revivr_;
 };
 
 TEST_F(Registered, TheHostWritesWhatTheFileSaysWithTheRealPath)
@@ -304,9 +356,9 @@ TEST_F(Registered, TheHostRunsAVerbAsTheShellWould)
 {
     files::MakeDirs("D:\\SEXTTEST");
     EXPECT_EQ(0u, Host("invoke 1 D:\\SEXTTEST"));
-    ASSERT_TRUE(CloseRevivr());
+    ASSERT_TRUE(revivr_.CloseNext());
     EXPECT_EQ(0u, Host("invoke 0 D:\\"));
-    ASSERT_TRUE(CloseRevivr());
+    ASSERT_TRUE(revivr_.CloseNext());
     EXPECT_EQ("D:\\SEXTTEST\r\nD:\\ /drv\r\n", files::ReadText(LogPath()).substr(logStart_));
     // A verb the handler does not have fails in the host as well.
     EXPECT_EQ(1u, Host("invoke 2 D:\\"));
