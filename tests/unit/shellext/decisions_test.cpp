@@ -33,33 +33,34 @@ TEST(DriveNumber, UpperCaseLettersOnly)
     EXPECT_EQ(0, DriveNumberOfPath(nullptr));
 }
 
-TEST(Companions, DriveHandler)
+TEST(Companions, EachHandlersRule)
 {
-    // One drive: the menu only on a protected drive, the page regardless.
-    EXPECT_EQ(kIfProtected, DecideCompanion(kDrive, kMenu, 1, 3, 4));
-    EXPECT_EQ(kAccepted, DecideCompanion(kDrive, kSheet, 1, 3, 4));
-    // Two drives: neither.
-    EXPECT_EQ(kRefused, DecideCompanion(kDrive, kMenu, 2, 3, 4));
-    EXPECT_EQ(kRefused, DecideCompanion(kDrive, kSheet, 2, 3, 4));
-}
-
-TEST(Companions, FolderHandler)
-{
-    EXPECT_EQ(kIfProtected, DecideCompanion(kFolder, kMenu, 1, 7, 4));
-    EXPECT_EQ(kIfProtected, DecideCompanion(kFolder, kMenu, 5, 7, 4));
-    // A drive root reaches the folder handler as well; its menu is the
-    // drive handler's.
-    EXPECT_EQ(kRefused, DecideCompanion(kFolder, kMenu, 1, 3, 4));
-    EXPECT_EQ(kIfProtected, DecideCompanion(kFolder, kMenu, 1, 2, 4));
-    EXPECT_EQ(kIfProtected, DecideCompanion(kFolder, kMenu, 1, 4, 4));
-    EXPECT_EQ(kRefused, DecideCompanion(kFolder, kSheet, 1, 7, 4));
-}
-
-TEST(Companions, FileHandler)
-{
-    EXPECT_EQ(kIfProtected, DecideCompanion(kFile, kMenu, 1, 12, 4));
-    EXPECT_EQ(kIfProtected, DecideCompanion(kFile, kMenu, 3, 3, 4));
-    EXPECT_EQ(kRefused, DecideCompanion(kFile, kSheet, 1, 12, 4));
+    const struct {
+        HandlerKind handler;
+        CompanionKind companion;
+        int32_t count;
+        size_t firstPathLength;
+        CompanionRule rule;
+    } cases[] = {
+        // The drive handler: one drive; the menu only when it is protected.
+        {kDrive, kMenu, 1, 3, kIfProtected},
+        {kDrive, kSheet, 1, 3, kAccepted},
+        {kDrive, kMenu, 2, 3, kRefused},
+        {kDrive, kSheet, 2, 3, kRefused},
+        // The folder handler: any number of folders, but no drive root.
+        {kFolder, kMenu, 1, 7, kIfProtected},
+        {kFolder, kMenu, 5, 7, kIfProtected},
+        {kFolder, kMenu, 1, 3, kRefused},
+        {kFolder, kMenu, 1, 4, kIfProtected},
+        {kFolder, kSheet, 1, 7, kRefused},
+        // The file handler: the first file decides.
+        {kFile, kMenu, 3, 12, kIfProtected},
+        {kFile, kSheet, 1, 12, kRefused},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.rule, DecideCompanion(c.handler, c.companion, c.count, c.firstPathLength, 4))
+            << (int)c.handler << "/" << (int)c.companion << " count " << c.count << " length "
+            << c.firstPathLength;
 }
 
 TEST(Companions, NothingWithoutASelectionOnADrive)
@@ -73,32 +74,12 @@ TEST(Companions, NothingWithoutASelectionOnADrive)
     }
 }
 
-struct ItemText {
-    int text;
-    int help;
-};
-
-void ExpectPlan(const MenuPlan& plan, std::initializer_list<ItemText> items)
+TEST(Menus, UndeleteOnlyForOneFolder)
 {
-    ASSERT_EQ((int)items.size(), plan.count);
-    int i = 0;
-    for (const ItemText& item : items) {
-        EXPECT_EQ(item.text, plan.items[i].textId) << "item " << i;
-        EXPECT_EQ(item.help, plan.items[i].helpId) << "item " << i;
-        ++i;
-    }
-}
-
-TEST(Menus, ItemsOfEachHandler)
-{
-    ExpectPlan(PlanContextMenu(kDrive, 0, 1),
-               {{IDS_MENU_UNDELETE, IDS_HELP_UNDELETE_DRIVE},
-                {IDS_MENU_CLEARTRASHCAN, IDS_HELP_CLEARTRASHCAN}});
-    ExpectPlan(PlanContextMenu(kFolder, 0, 1),
-               {{IDS_MENU_FORCEDELETE, IDS_HELP_FORCEDELETE_FOLDER},
-                {IDS_MENU_UNDELETE, IDS_HELP_UNDELETE_FOLDER}});
-    ExpectPlan(PlanContextMenu(kFolder, 0, 2), {{IDS_MENU_FORCEDELETE, IDS_HELP_FORCEDELETE_FOLDER}});
-    ExpectPlan(PlanContextMenu(kFile, 0, 3), {{IDS_MENU_FORCEDELETE, IDS_HELP_FORCEDELETE_FILE}});
+    EXPECT_EQ(2, PlanContextMenu(kFolder, 0, 1).count);
+    EXPECT_EQ(1, PlanContextMenu(kFolder, 0, 2).count);
+    EXPECT_EQ(IDS_MENU_FORCEDELETE, PlanContextMenu(kFolder, 0, 2).items[0].textId);
+    EXPECT_EQ(IDS_MENU_UNDELETE, PlanContextMenu(kFolder, 0, 1).items[1].textId);
 }
 
 TEST(Menus, ReservedFlagBitsAddNothingOtherFlagsChangeNothing)
