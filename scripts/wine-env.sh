@@ -69,6 +69,12 @@ for d in "${drives[@]}"; do
   if [[ $# -ge 3 ]]; then printf '%s' "$3" > "$root/.windows-label"; else rm -f "$root/.windows-label"; fi
 done
 
+# Wine's own fonts (Marlett draws the caption buttons) are not found in
+# Debian's data folder by this Wine: give the prefix links to them.
+for font in /usr/share/wine/fonts/*.ttf; do
+  [[ -e $font ]] && ln -sfn "$font" "$prefix/drive_c/windows/Fonts/${font##*/}"
+done
+
 cp "$bin/vsalvora.sys" "$prefix/drive_c/windows/system32/drivers/vsalvora.sys"
 $wine reg.exe import "Z:${reg//\//\\}" >/dev/null 2>&1
 # The registry reaches the disk when the session ends.
