@@ -1,37 +1,22 @@
 // The drive handler: "Salvora &Undelete..." and "&Clear Trashcan" on the
 // context menu of a protected drive, and the "Salvora" property page.
-#include "shellext/contextmenu.h"
 #include "shellext/drivepage.h"
-#include "shellext/handlers.h"
+#include "shellext/handlerclasses.h"
 
 namespace DriveHandler {
 
 const HandlerKind kHandler = HandlerKind::Drive;
 
-class TClassFactory final : public TComObject<TClassFactory, Com::IClassFactory> {
-public:
-    typedef TComObject<TClassFactory, Com::IClassFactory> Base;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    HRESULT STDMETHODCALLTYPE CreateInstance(Com::IUnknown* outer, REFIID riid, void** ppv) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
-};
+typedef THandlerContextMenu<HandlerKind::Drive> TContextMenu;
 
+// The drive handler's initialiser also hands out the property page.
 class TShellExtInit final : public TComObject<TShellExtInit, Com::IShellExtInit> {
 public:
     typedef TComObject<TShellExtInit, Com::IShellExtInit> Base;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
 };
 
-class TContextMenu final : public TComObject<TContextMenu, Com::IContextMenu> {
-public:
-    typedef TComObject<TContextMenu, Com::IContextMenu> Base;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst,
-                                               UINT idCmdLast, UINT flags) override;
-    HRESULT STDMETHODCALLTYPE InvokeCommand(LPCMINVOKECOMMANDINFO info) override;
-    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR idCmd, UINT type, UINT* reserved,
-                                               LPSTR name, UINT cchMax) override;
-};
+typedef THandlerClassFactory<HandlerKind::Drive, TShellExtInit> TClassFactory;
 
 class TShellPropSheetExt final : public TComObject<TShellPropSheetExt, Com::IShellPropSheetExt> {
 public:
@@ -47,22 +32,6 @@ HRESULT GetClassObject(REFIID riid, void** ppv)
     return CreateAndQuery<TClassFactory>(riid, ppv);
 }
 
-HRESULT STDMETHODCALLTYPE TClassFactory::QueryInterface(REFIID riid, void** ppv)
-{
-    return AnswerOwn(riid, ppv, Com::kIClassFactory);
-}
-
-HRESULT STDMETHODCALLTYPE TClassFactory::CreateInstance(Com::IUnknown* outer, REFIID riid, void** ppv)
-{
-    return CreateInitialiser<TShellExtInit>(outer, riid, ppv);
-}
-
-// Only ObjectCount keeps the DLL loaded.
-HRESULT STDMETHODCALLTYPE TClassFactory::LockServer(BOOL)
-{
-    return E_NOTIMPL;
-}
-
 HRESULT STDMETHODCALLTYPE TShellExtInit::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv)
@@ -75,29 +44,6 @@ HRESULT STDMETHODCALLTYPE TShellExtInit::QueryInterface(REFIID riid, void** ppv)
         return HandOutCompanion<TShellPropSheetExt>(kHandler, CompanionKind::PropertySheet, riid, ppv);
     *ppv = NULL;
     return E_NOINTERFACE;
-}
-
-HRESULT STDMETHODCALLTYPE TContextMenu::QueryInterface(REFIID riid, void** ppv)
-{
-    return AnswerOwn(riid, ppv, Com::kIContextMenu);
-}
-
-// idCmdLast is not looked at: the shell always leaves room for two commands.
-HRESULT STDMETHODCALLTYPE TContextMenu::QueryContextMenu(HMENU menu, UINT indexMenu,
-                                                         UINT idCmdFirst, UINT, UINT flags)
-{
-    return QueryHandlerMenu(kHandler, menu, indexMenu, idCmdFirst, flags);
-}
-
-HRESULT STDMETHODCALLTYPE TContextMenu::InvokeCommand(LPCMINVOKECOMMANDINFO info)
-{
-    return InvokeHandlerCommand(kHandler, info);
-}
-
-HRESULT STDMETHODCALLTYPE TContextMenu::GetCommandString(UINT_PTR idCmd, UINT, UINT*, LPSTR name,
-                                                         UINT cchMax)
-{
-    return GetHandlerCommandString(kHandler, idCmd, name, cchMax);
 }
 
 HRESULT STDMETHODCALLTYPE TShellPropSheetExt::QueryInterface(REFIID riid, void** ppv)
@@ -115,21 +61,8 @@ HRESULT STDMETHODCALLTYPE TShellPropSheetExt::ReplacePage(UINT, LPFNADDPROPSHEET
     return E_NOTIMPL;
 }
 
-SALVORA_ASSERT_COM_METHOD(TClassFactory::Base, AddRef, ULONG, ());
-SALVORA_ASSERT_COM_METHOD(TClassFactory::Base, Release, ULONG, ());
-SALVORA_ASSERT_COM_METHOD(TClassFactory, QueryInterface, HRESULT, (REFIID, void**));
-SALVORA_ASSERT_COM_METHOD(TClassFactory, CreateInstance, HRESULT, (Com::IUnknown*, REFIID, void**));
-SALVORA_ASSERT_COM_METHOD(TClassFactory, LockServer, HRESULT, (BOOL));
-SALVORA_ASSERT_COM_METHOD(TShellExtInit::Base, AddRef, ULONG, ());
-SALVORA_ASSERT_COM_METHOD(TShellExtInit::Base, Release, ULONG, ());
-SALVORA_ASSERT_COM_METHOD(TShellExtInit, QueryInterface, HRESULT, (REFIID, void**));
-SALVORA_ASSERT_COM_METHOD(TContextMenu::Base, AddRef, ULONG, ());
-SALVORA_ASSERT_COM_METHOD(TContextMenu::Base, Release, ULONG, ());
-SALVORA_ASSERT_COM_METHOD(TContextMenu, QueryInterface, HRESULT, (REFIID, void**));
-SALVORA_ASSERT_COM_METHOD(TContextMenu, QueryContextMenu, HRESULT, (HMENU, UINT, UINT, UINT, UINT));
-SALVORA_ASSERT_COM_METHOD(TContextMenu, InvokeCommand, HRESULT, (LPCMINVOKECOMMANDINFO));
-SALVORA_ASSERT_COM_METHOD(TContextMenu, GetCommandString, HRESULT,
-                          (UINT_PTR, UINT, UINT*, LPSTR, UINT));
+SALVORA_ASSERT_FACTORY_AND_MENU(TClassFactory, TContextMenu);
+SALVORA_ASSERT_INITIALISER(TShellExtInit);
 SALVORA_ASSERT_COM_METHOD(TShellPropSheetExt::Base, AddRef, ULONG, ());
 SALVORA_ASSERT_COM_METHOD(TShellPropSheetExt::Base, Release, ULONG, ());
 SALVORA_ASSERT_COM_METHOD(TShellPropSheetExt, QueryInterface, HRESULT, (REFIID, void**));
