@@ -84,17 +84,22 @@ const char kDrives[] = {'D', 'E', 'M'};
 
 std::string In(char drive, const std::string& name) { return files::Trashcan(drive) + "\\" + name; }
 
-struct Row {
-    std::string drive, files, size;
-    int image;
-};
-
-std::vector<Row> ReadRows(HWND list)
+int ImageOf(HWND list, int row)
 {
-    std::vector<Row> rows;
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item);
+    return item.iImage;
+}
+
+// Each row as "drive | files | size | image".
+std::vector<std::string> ReadRows(HWND list)
+{
+    std::vector<std::string> rows;
     int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {
-        std::string texts[3];
+        std::string row;
         for (int column = 0; column < 3; ++column) {
             char text[64] = "";
             LVITEMA item = {};
@@ -102,13 +107,9 @@ std::vector<Row> ReadRows(HWND list)
             item.pszText = text;
             item.cchTextMax = sizeof text;
             SendMessageA(list, LVM_GETITEMTEXTA, i, (LPARAM)&item);
-            texts[column] = text;
+            row += std::string(text) + " | ";
         }
-        LVITEMA item = {};
-        item.mask = LVIF_IMAGE;
-        item.iItem = i;
-        SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item);
-        rows.push_back({texts[0], texts[1], texts[2], item.iImage});
+        rows.push_back(row + std::to_string(ImageOf(list, i)));
     }
     return rows;
 }
@@ -268,9 +269,7 @@ TEST_F(ClearingFlow, ListsTheDrivesFoundThenEmptiesThem)
     ASSERT_TRUE(files::MakeFile(In('M', "salvora.inf")));
     standin::TakeLog();
 
-    std::vector<Row> rows;
-    std::string headings[3];
-    int widths[3] = {};
+    std::vector<std::string> rows, columns;
     RECT client = {};
     HICON icon = NULL;
     LONG exStyle = 0;
@@ -282,12 +281,13 @@ TEST_F(ClearingFlow, ListsTheDrivesFoundThenEmptiesThem)
         for (int i = 0; i < 3; ++i) {
             char text[32] = "";
             LVCOLUMNA column = {};
-            column.mask = LVCF_TEXT;
+            column.mask = LVCF_TEXT | LVCF_FMT;
             column.pszText = text;
             column.cchTextMax = sizeof text;
             SendMessageA(list, LVM_GETCOLUMNA, i, (LPARAM)&column);
-            headings[i] = text;
-            widths[i] = (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0);
+            int width = (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0);
+            columns.push_back(std::string(text) + (column.fmt == LVCFMT_RIGHT ? " right " : " left ") +
+                              std::to_string(width));
         }
         GetClientRect(list, &client);
         icon = (HICON)SendDlgItemMessageA(dialog, IDC_RESULTS_ICON, STM_GETICON, 0, 0);
@@ -295,25 +295,14 @@ TEST_F(ClearingFlow, ListsTheDrivesFoundThenEmptiesThem)
         ui::ClickButton(dialog, IDOK);
     });
 
-    // Labels lower-cased, "[]" for none; sizes 1024, 1025 and 2048 KByte.
-    ASSERT_EQ(3u, rows.size());
-    EXPECT_EQ("D: [datadisk]", rows[0].drive);
-    EXPECT_EQ("7", rows[0].files);
-    EXPECT_EQ("1024 KByte", rows[0].size);
-    EXPECT_EQ("E: []", rows[1].drive);
-    EXPECT_EQ("1", rows[1].files);
-    EXPECT_EQ("2.00 MByte", rows[1].size);
-    EXPECT_EQ("M: [ramdrive]", rows[2].drive);
-    EXPECT_EQ("3", rows[2].files);
-    EXPECT_EQ("3.00 MByte", rows[2].size);
-    for (const Row& row : rows)
-        EXPECT_EQ(1, row.image);
-    EXPECT_EQ("Laufwerke", headings[0]);
-    EXPECT_EQ("Number of files", headings[1]);
-    EXPECT_EQ("Occupied space", headings[2]);
-    EXPECT_EQ(110, widths[0]);
-    EXPECT_EQ(84, widths[1]);
-    EXPECT_EQ(client.right, widths[0] + widths[1] + widths[2]);   // the last column fills the rest
+    // Labels lower-cased, "[]" for none; sizes 1024, 1025 and 2048 KByte;
+    // every drive checked. The last column fills the rest of the list.
+    EXPECT_EQ((std::vector<std::string>{"D: [datadisk] | 7 | 1024 KByte | 1", "E: [] | 1 | 2.00 MByte | 1",
+                                        "M: [ramdrive] | 3 | 3.00 MByte | 1"}),
+              rows);
+    EXPECT_EQ((std::vector<std::string>{"Laufwerke left 110", "Number of files right 84",
+                                        "Occupied space right " + std::to_string(client.right - 194)}),
+              columns);
     EXPECT_EQ(LoadIconA(NULL, IDI_QUESTION), icon);
     EXPECT_TRUE(exStyle & WS_EX_CONTEXTHELP);
 
@@ -343,22 +332,27 @@ TEST_F(ClearingFlow, TheListDecidesWhichDrivesAreEmptied)
     ASSERT_TRUE(standin::Protect('E'));
     ASSERT_TRUE(files::MakeFile(In('D', "d1")));
     ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf")));
-    ASSERT_TRUE(files::MakeFile(In('E', "e1")));
-    ASSERT_TRUE(files::MakeFile(In('E', "e2")));
+    // 3 GByte on E:, beyond what a signed 32-bit byte sum holds (sparse on
+    // the host: nothing is written).
+    ASSERT_TRUE(files::MakeFile(In('E', "e1"), 0x60000000));
+    ASSERT_TRUE(files::MakeFile(In('E', "e2"), 0x60000000));
     ASSERT_TRUE(files::MakeFile(In('E', "salvora.inf")));
 
     // D: double-clicked out, in, out again; a double-click without a
     // selection changes nothing. E: alone is emptied.
     std::vector<int> images;
+    std::string bigSize;
     Run(ClearFromMenu, [&] {
         HWND dialog = WaitForDialog(kResults);
         ASSERT_TRUE(dialog != NULL);
         HWND list = GetDlgItem(dialog, IDC_RESULTS_LIST);
+        bigSize = ReadRows(list).at(1);
         for (int row : {0, 0, 0, -1})
-            DoubleClick(dialog, row), images.push_back(ReadRows(list)[0].image);
-        images.push_back(ReadRows(list)[1].image);
+            DoubleClick(dialog, row), images.push_back(ImageOf(list, 0));
+        images.push_back(ImageOf(list, 1));
         ui::ClickButton(dialog, IDOK);
     });
+    EXPECT_EQ("E: [] | 2 | 3073.00 MByte | 1", bigSize);
     EXPECT_EQ((std::vector<int>{0, 1, 0, 0, 1}), images);
     EXPECT_EQ((std::vector<std::string>{"d1", "salvora.inf"}), files::List(files::Trashcan('D')));
     EXPECT_TRUE(files::List(files::Trashcan('E')).empty());
@@ -367,7 +361,7 @@ TEST_F(ClearingFlow, TheListDecidesWhichDrivesAreEmptied)
 
     // The next run finds D: alone, and counts only its file in the removal.
     // With its one row unchecked, OK removes nothing and purges nothing.
-    std::vector<Row> rows;
+    std::vector<std::string> rows;
     Run(ClearFromMenu, [&] {
         HWND dialog = WaitForDialog(kResults);
         ASSERT_TRUE(dialog != NULL);
@@ -375,8 +369,7 @@ TEST_F(ClearingFlow, TheListDecidesWhichDrivesAreEmptied)
         DoubleClick(dialog, 0);
         ui::ClickButton(dialog, IDOK);
     });
-    ASSERT_EQ(1u, rows.size());
-    EXPECT_EQ("D: [datadisk]", rows[0].drive);
+    EXPECT_EQ(std::vector<std::string>{"D: [datadisk] | 1 | 0 KByte | 1"}, rows);
     EXPECT_EQ(0, TotalFiles);
     EXPECT_EQ((std::vector<std::string>{"d1", "salvora.inf"}), files::List(files::Trashcan('D')));
     EXPECT_EQ(0, Count(standin::TakeCodes(), 12));
