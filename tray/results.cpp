@@ -98,8 +98,8 @@ void AddDriveRow(HWND list, int index, const TrashcanDriveRecord& record)
 void OnResultsInit(HWND dialog)
 {
     SetWindowLongA(dialog, GWL_EXSTYLE, GetWindowLongA(dialog, GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
-    // STM_SETICON, not the 16-bit WM_USER of Windows 3.1 that only Windows
-    // 95's own static controls still understand.
+    // STM_SETICON: WM_USER was the message's number in 16-bit Windows, and
+    // 32-bit static controls (Wine's among them) ignore it.
     SendDlgItemMessageA(dialog, IDC_RESULTS_ICON, STM_SETICON, (WPARAM)LoadIconA(NULL, IDI_QUESTION), 0);
 
     HWND list = List(dialog);
