@@ -103,8 +103,14 @@ void ShowRemoved(RemovalRun* run)
         done = run->removed + 1;
         SendMessageA(run->bar, PBM_SETPOS, (WPARAM)MulDiv(done, kBarSteps, run->total), 0);
     }
+    // The text changes some hundred times in a run however many files it
+    // has; setting it again unchanged would only cost a message each time.
+    int percent = RemovalPercent(done, run->total);
+    if (percent + 1 == run->percentShown)
+        return;
+    run->percentShown = percent + 1;
     char text[16];
-    DWORD args[1] = {(DWORD)RemovalPercent(done, run->total)};
+    DWORD args[1] = {(DWORD)percent};
     wvsprintfA(text, "%i%%", (va_list)args);
     SetDlgItemTextA(run->dialog, IDC_PROGRESS_DRIVE, text);
 }

@@ -52,6 +52,7 @@ struct RemovalRun {
     void (*reportFailure)();     // beeps and says so; returns once the user answered
     long removed;                // files deleted so far in this run
     bool lastDeletionOk;         // outcome of the run's last deletion, across drives
+    int percentShown;            // the percentage on the screen plus one; 0 for none yet
 };
 
 // Sets the bar's range for total files: exactly as many steps where the bar

@@ -174,7 +174,7 @@ INT_PTR CALLBACK RemoveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 DWORD WINAPI RemoveWorker(void*)
 {
     RemovalRun run = {ProgressDialog, ProgressBar, TotalFiles, &CancelRequested, ReportRemovalFailure,
-                      0, false};
+                      0, false, 0};
     for (LONG i = 0; i < DriveCount && !CancelRequested; ++i) {
         const TrashcanDriveRecord& record = Drives[i];
         if (record.FileCount <= 0 || !record.Included)

@@ -122,7 +122,7 @@ DWORD WINAPI Work(void*)
     if (screenOnly) {
         done = ScreenOnly();
     } else if (removing) {
-        RemovalRun run = {dialog, GetDlgItem(dialog, IDC_REMOVE_BAR), kFiles, &cancel, ReportFailure, 0, false};
+        RemovalRun run = {dialog, GetDlgItem(dialog, IDC_REMOVE_BAR), kFiles, &cancel, ReportFailure, 0, false, 0};
         RemoveTrashcanFiles(drive, LowerCasePattern, &run);
         done = run.removed;
     } else {

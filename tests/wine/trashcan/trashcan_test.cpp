@@ -141,7 +141,7 @@ void CountFailure() { ++g_failures; }
 RemovalRun NewRun(ProgressWindow& w, long total, volatile BYTE* cancel)
 {
     SetRemovalRange(w.Bar(), total);
-    RemovalRun run = {w.Window(), w.Bar(), total, cancel, CountFailure, 0, false};
+    RemovalRun run = {w.Window(), w.Bar(), total, cancel, CountFailure, 0, false, 0};
     return run;
 }
 
@@ -171,6 +171,20 @@ TEST_F(Trashcan, RemovesEveryKindOfFileAndTheIndexLast)
     again.lastDeletionOk = true;   // carried over from an earlier drive
     RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &again); });
     EXPECT_TRUE(files::List(files::Trashcan(kDrive)).empty());
+}
+
+TEST_F(Trashcan, ThePercentageIsSetOnlyWhenItChanges)
+{
+    for (int i = 0; i < 250; ++i)
+        ASSERT_TRUE(files::MakeFile(In(("p" + std::to_string(i)).c_str())));
+    RemovalRun run = NewRun(window_, 250, &cancel_);
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+    EXPECT_EQ(250, run.removed);
+    std::vector<std::string> shown = window_.Texts(IDC_PROGRESS_DRIVE);
+    EXPECT_LE(shown.size(), 101u);
+    EXPECT_EQ("100%", shown.back());
+    for (size_t i = 1; i < shown.size(); ++i)
+        EXPECT_NE(shown[i - 1], shown[i]);
 }
 
 TEST_F(Trashcan, AFileInUseEndsItsDriveOnlyAndKeepsItsIndex)
