@@ -105,6 +105,16 @@ void ClickButton(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
+void AskForHelp(HWND dialog, int control)
+{
+    HELPINFO info = {};
+    info.cbSize = sizeof info;
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = control;
+    info.hItemHandle = GetDlgItem(dialog, control);
+    SendMessageA(dialog, WM_HELP, 0, (LPARAM)&info);
+}
+
 bool WaitForMessageBox(MessageBoxInfo* box, const char* caption, DWORD timeoutMs, DWORD pid)
 {
     HWND found = NULL;

@@ -28,6 +28,10 @@ std::string ClassOf(HWND window);
 // dialog to handle it (a click may open a modal box of its own).
 void ClickButton(HWND dialog, int id);
 
+// A help request on one control of a dialog, as F1 or the caption's help
+// button makes it (a same-process dialog: the record is passed by pointer).
+void AskForHelp(HWND dialog, int control);
+
 struct MessageBoxInfo {
     HWND window = NULL;
     std::string caption;

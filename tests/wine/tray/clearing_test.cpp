@@ -20,7 +20,6 @@
 
 namespace {
 
-const UINT kTrayIcon = WM_USER + 1;
 const char kKey[] = "SOFTWARE\\Norwyk\\Salvora\\SLVRTray";
 const char kSearch[] = "Salvora: Searching files";
 const char kResults[] = "Salvora: Display search results";
@@ -78,14 +77,11 @@ private:
     std::thread thread_;
 };
 
-class TrayClearing : public ::testing::Test {
+class TrayClearing : public traytest::AppletTest {
 protected:
     void SetUp() override
     {
-        traytest::KillStrayApplets();
-        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
-        ASSERT_TRUE(taskbar_.Start());
-        ASSERT_TRUE(help_.Start());
+        AppletTest::SetUp();
         RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
         for (char drive : {'D', 'E'}) {
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
@@ -99,38 +95,12 @@ protected:
         RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
         for (char drive : {'D', 'E'})
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
-        standin::Reset();
-    }
-
-    void Start()
-    {
-        taskbar_.Clear();
-        ASSERT_TRUE(applet_.Start(files::BinDir() + "\\slvrtray.exe"));
-        ASSERT_TRUE(taskbar_.WaitForCount(1));
-        window_ = traytest::FindTray(applet_.Id());
-        ASSERT_TRUE(window_ != NULL);
-        standin::TakeLog();
-    }
-
-    void Choose(char mnemonic)
-    {
-        PostMessageA(window_, kTrayIcon, 1000, WM_RBUTTONUP);
-        HWND menu = traytest::WaitForMenu(applet_.Id());
-        ASSERT_TRUE(menu != NULL);
-        PostMessageA(menu, WM_CHAR, (WPARAM)mnemonic, 0);
-        ASSERT_TRUE(ui::WaitGone(menu));
+        AppletTest::TearDown();
     }
 
     HWND WaitForDialog(const char* caption)
     {
         return ui::WaitForWindow("#32770", caption, ui::kWait, applet_.Id());
-    }
-
-    // Returns once the applet has handled everything posted to it before.
-    void Settle()
-    {
-        DWORD_PTR result;
-        SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_BLOCK, ui::kWait, &result);
     }
 
     bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
@@ -145,11 +115,6 @@ protected:
         });
         return codes;
     }
-
-    fakeshell::FakeTaskbar taskbar_;
-    fakeshell::FakeHelp help_;
-    files::Process applet_;
-    HWND window_ = NULL;
 };
 
 TEST_F(TrayClearing, FromTheMenuPastAFileInUse)

@@ -454,14 +454,8 @@ TEST_F(ClearingFlow, CancelEndsTheRunInEachDialog)
 DWORD WINAPI AskPreferencesForHelp(void*)
 {
     HWND dialog = ui::WaitForWindow("#32770", "SLVRTray - Preferences", ui::kWait, GetCurrentProcessId());
-    for (int control : {IDC_PREFS_ALWAYS, IDC_PREFS_MESSAGE}) {
-        HELPINFO info = {};
-        info.cbSize = sizeof info;
-        info.iContextType = HELPINFO_WINDOW;
-        info.iCtrlId = control;
-        info.hItemHandle = GetDlgItem(dialog, control);
-        SendMessageA(dialog, WM_HELP, 0, (LPARAM)&info);
-    }
+    for (int control : {IDC_PREFS_ALWAYS, IDC_PREFS_MESSAGE})
+        ui::AskForHelp(dialog, control);
     ui::ClickButton(dialog, IDCANCEL);
     return 0;
 }

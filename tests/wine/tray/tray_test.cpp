@@ -23,51 +23,15 @@ namespace {
 const UINT kTrayIcon = WM_USER + 1, kTrackingState = WM_USER + 2;
 const char kBox[] = "Salvora";
 
-std::string Applet() { return files::BinDir() + "\\slvrtray.exe"; }
+using traytest::Applet;
 
 std::vector<BYTE> IconBits(UINT id)
 {
     return fakeshell::IconBits(LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id)));
 }
 
-class TrayApplet : public ::testing::Test {
+class TrayApplet : public traytest::AppletTest {
 protected:
-    void SetUp() override
-    {
-        traytest::KillStrayApplets();
-        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
-        ASSERT_TRUE(taskbar_.Start());
-        ASSERT_TRUE(help_.Start());
-    }
-    void TearDown() override
-    {
-        applet_.Kill();
-        traytest::KillStrayApplets();
-        standin::Reset();
-    }
-
-    // Starts the applet, waits for its icon, then forgets what it sent so far.
-    void Start(const std::string& exe = Applet(), const std::string& cwd = "")
-    {
-        taskbar_.Clear();
-        ASSERT_TRUE(applet_.Start(exe, "", cwd));
-        ASSERT_TRUE(taskbar_.WaitForCount(1));
-        window_ = traytest::FindTray(applet_.Id());
-        ASSERT_TRUE(window_ != NULL);
-        standin::TakeLog();
-        taskbar_.Clear();
-    }
-
-    // A right-button release over the icon, then the item's mnemonic.
-    void Choose(char mnemonic)
-    {
-        PostMessageA(window_, kTrayIcon, 1000, WM_RBUTTONUP);
-        HWND menu = traytest::WaitForMenu(applet_.Id());
-        ASSERT_TRUE(menu != NULL);
-        PostMessageA(menu, WM_CHAR, (WPARAM)mnemonic, 0);
-        ASSERT_TRUE(ui::WaitGone(menu));
-    }
-
     std::vector<unsigned> WaitForCodes(size_t count)
     {
         std::vector<unsigned> codes;
@@ -77,13 +41,6 @@ protected:
             return codes.size() >= count;
         });
         return codes;
-    }
-
-    // Returns once the applet has handled everything posted to it before.
-    void Settle()
-    {
-        DWORD_PTR result;
-        SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_BLOCK, ui::kWait, &result);
     }
 
     std::string BoxText()
@@ -101,11 +58,6 @@ protected:
         applet_.WaitExit(ui::kWait, &code);
         return code;
     }
-
-    fakeshell::FakeTaskbar taskbar_;
-    fakeshell::FakeHelp help_;
-    files::Process applet_;
-    HWND window_ = NULL;
 };
 
 TEST_F(TrayApplet, StartsWithTheStatesIconOnceOnly)

@@ -149,14 +149,8 @@ DWORD WINAPI AskAboutBoxForHelp(void* param)
     std::string* state = static_cast<std::string*>(param);
     HWND about = ui::WaitForWindow("#32770", "Salvora 1.0 beta6", ui::kWait, GetCurrentProcessId());
     *state = ui::ControlText(about, IDC_ABOUT_STATE);
-    for (int control : {IDOK, IDC_ABOUT_STATE, 0xFFFF}) {
-        HELPINFO info = {};
-        info.cbSize = sizeof info;
-        info.iContextType = HELPINFO_WINDOW;
-        info.iCtrlId = control;
-        info.hItemHandle = GetDlgItem(about, control);
-        SendMessageA(about, WM_HELP, 0, (LPARAM)&info);
-    }
+    for (int control : {IDOK, IDC_ABOUT_STATE, 0xFFFF})
+        ui::AskForHelp(about, control);
     ui::ClickButton(about, IDOK);
     return 0;
 }

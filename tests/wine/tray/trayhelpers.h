@@ -3,8 +3,14 @@
 #ifndef SALVORA_TEST_TRAYHELPERS_H
 #define SALVORA_TEST_TRAYHELPERS_H
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+
+#include "support/fakeshell.h"
+#include "support/files.h"
+#include "support/standin.h"
 #include "support/ui.h"
 
 namespace traytest {
@@ -47,6 +53,61 @@ inline void KillStrayApplets()
 }
 
 inline HWND WaitForMenu(DWORD pid) { return ui::WaitForWindow("#32768", NULL, ui::kWait, pid); }
+
+inline std::string Applet() { return files::BinDir() + "\\slvrtray.exe"; }
+
+// The real slvrtray.exe in a process of its own, with a fake taskbar and help
+// engine in this one.
+class AppletTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        KillStrayApplets();
+        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
+        ASSERT_TRUE(taskbar_.Start());
+        ASSERT_TRUE(help_.Start());
+    }
+    void TearDown() override
+    {
+        applet_.Kill();
+        KillStrayApplets();
+        standin::Reset();
+    }
+
+    // Starts the applet, waits for its icon, then forgets what it sent so far.
+    void Start(const std::string& exe = Applet(), const std::string& cwd = "")
+    {
+        taskbar_.Clear();
+        ASSERT_TRUE(applet_.Start(exe, "", cwd));
+        ASSERT_TRUE(taskbar_.WaitForCount(1));
+        window_ = FindTray(applet_.Id());
+        ASSERT_TRUE(window_ != NULL);
+        standin::TakeLog();
+        taskbar_.Clear();
+    }
+
+    // A right-button release over the icon, then the item's mnemonic.
+    void Choose(char mnemonic)
+    {
+        PostMessageA(window_, WM_USER + 1, 1000, WM_RBUTTONUP);
+        HWND menu = WaitForMenu(applet_.Id());
+        ASSERT_TRUE(menu != NULL);
+        PostMessageA(menu, WM_CHAR, (WPARAM)mnemonic, 0);
+        ASSERT_TRUE(ui::WaitGone(menu));
+    }
+
+    // Returns once the applet has handled everything posted to it before.
+    void Settle()
+    {
+        DWORD_PTR result;
+        SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_BLOCK, ui::kWait, &result);
+    }
+
+    fakeshell::FakeTaskbar taskbar_;
+    fakeshell::FakeHelp help_;
+    files::Process applet_;
+    HWND window_ = NULL;
+};
 
 }  // namespace traytest
 
