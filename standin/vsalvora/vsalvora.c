@@ -54,6 +54,7 @@ static ULONG notify_window;
 static ULONG notify_message;
 static ULONG fail_mask;
 static ULONG post_count;
+static ULONG delay_ms;
 static UCHAR drives[VSCTL_DRIVES][RECORD_SIZE];
 static ULONG next_seq;
 static VSCTL_LOG request_log;
@@ -91,6 +92,7 @@ static void reset_all(void)
     notify_message = 0;
     fail_mask = 0;
     post_count = 0;
+    delay_ms = 0;
     reset_drives();
     next_seq = 0;
     RtlZeroMemory(&request_log, sizeof(request_log));
@@ -235,6 +237,7 @@ static void fill_status(VSCTL_STATUS *s)
     s->notifyMessage = notify_message;
     s->failMask = fail_mask;
     s->postCount = post_count;
+    s->delayMs = delay_ms;
     RtlCopyMemory(s->drives, drives, sizeof(drives));
 }
 
@@ -243,6 +246,7 @@ static BOOLEAN is_control_code(ULONG code)
     switch (code) {
     case VSCTL_RESET: case VSCTL_SET_STATE: case VSCTL_SET_DRIVE: case VSCTL_GET_STATUS:
     case VSCTL_READ_LOG: case VSCTL_SET_ABSENT: case VSCTL_SET_FAILMASK: case VSCTL_SET_NOTIFY:
+    case VSCTL_SET_DELAY:
         return TRUE;
     }
     return FALSE;
@@ -264,6 +268,7 @@ static NTSTATUS control_request(ULONG code, const UCHAR *in, ULONG in_len,
     case VSCTL_SET_ABSENT:   expect_in = 1; break;
     case VSCTL_SET_FAILMASK: expect_in = 4; break;
     case VSCTL_SET_NOTIFY:   expect_in = 1; break;
+    case VSCTL_SET_DELAY:    expect_in = 4; break;
     default:                 return STATUS_INVALID_DEVICE_REQUEST;
     }
     if (in_len != expect_in || out_len < need_out)
@@ -300,6 +305,13 @@ static NTSTATUS control_request(ULONG code, const UCHAR *in, ULONG in_len,
         break;
     case VSCTL_SET_NOTIFY:
         notify_on = in[0] ? 1 : 0;
+        break;
+    case VSCTL_SET_DELAY:
+        delay_ms = in[0] | (ULONG)in[1] << 8 | (ULONG)in[2] << 16 | (ULONG)in[3] << 24;
+        if (delay_ms > VSCTL_MAX_DELAY_MS)
+            status = STATUS_INVALID_PARAMETER;
+        if (delay_ms > VSCTL_MAX_DELAY_MS)
+            delay_ms = 0;
         break;
     }
     return status;
@@ -368,6 +380,17 @@ static NTSTATUS NTAPI dispatch_ioctl(DEVICE_OBJECT *device, IRP *irp)
     }
     if (!in_len) in = NULL;
     if (!out_len) out = NULL;
+
+    /* A slow driver. (Wine's winedevice serves one request at a time, so a
+     * control request waits behind a held one all the same.) */
+    if (device == public_device && !is_control_code(code)) {
+        LARGE_INTEGER wait;
+        ExAcquireFastMutex(&lock);
+        wait.QuadPart = -10000LL * (LONGLONG)delay_ms;
+        ExReleaseFastMutex(&lock);
+        if (wait.QuadPart)
+            KeDelayExecutionThread(KernelMode, FALSE, &wait);
+    }
 
     ExAcquireFastMutex(&lock);
     if (is_control_code(code)) {

@@ -42,6 +42,10 @@
 /* in: 1 byte, 0: hold state notifications (nothing is posted), nonzero:
  * post them again. Held notifications are dropped, not queued. */
 #define VSCTL_SET_NOTIFY    VSCTL_CODE(7)
+/* in: 4 bytes, milliseconds (at most 5000) that every public request waits
+ * before it is answered, as a slow driver would; 0 answers at once. */
+#define VSCTL_SET_DELAY     VSCTL_CODE(8)
+#define VSCTL_MAX_DELAY_MS  5000
 
 #define VSCTL_DRIVES        26
 #define VSCTL_LOG_CAPACITY  256
@@ -59,6 +63,7 @@ typedef struct VSCTL_STATUS {
     unsigned int   notifyMessage;
     unsigned int   failMask;
     unsigned int   postCount;      /* notifications posted since reset */
+    unsigned int   delayMs;        /* wait before each public answer */
     unsigned char  drives[VSCTL_DRIVES][8];   /* records of drives 1..26 */
 } VSCTL_STATUS;
 

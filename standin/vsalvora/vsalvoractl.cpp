@@ -27,6 +27,7 @@ const char kUsage[] =
     "  absent on|off          withdraw (on) or restore (off) the name \\\\.\\VSALVORA\n"
     "  failmask N             public request n fails while bit n of N is set\n"
     "  notify on|off          post (on) or hold (off) state notifications\n"
+    "  delay MS               every public request waits MS milliseconds (0..5000)\n"
     "\n"
     "Exit status: 0 done, 1 bad usage, 2 driver not loaded, 3 request refused.\n";
 
@@ -128,6 +129,8 @@ int Status()
         printf("registration:   none\n");
     printf("failure mask:   0x%08X\n", s.failMask);
     printf("posted:         %u\n", s.postCount);
+    if (s.delayMs)
+        printf("delay:          %u ms per request\n", s.delayMs);
     bool any = false;
     for (int i = 0; i < VSCTL_DRIVES; i++) {
         const unsigned char* r = s.drives[i];
@@ -232,6 +235,15 @@ int FailMask(int argc, char** argv)
     return Control(VSCTL_SET_FAILMASK, &m, sizeof(m), NULL, 0);
 }
 
+int Delay(int argc, char** argv)
+{
+    unsigned long ms;
+    if (argc != 3 || !ParseNumber(argv[2], VSCTL_MAX_DELAY_MS, &ms))
+        return BadArgument("delay takes milliseconds, 0..5000");
+    unsigned int m = (unsigned int)ms;
+    return Control(VSCTL_SET_DELAY, &m, sizeof(m), NULL, 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -257,5 +269,7 @@ int main(int argc, char** argv)
         return Drive(argc, argv);
     if (!strcmp(cmd, "failmask"))
         return FailMask(argc, argv);
+    if (!strcmp(cmd, "delay"))
+        return Delay(argc, argv);
     return Usage("unknown command");
 }

@@ -374,6 +374,20 @@ TEST_F(VSalvora, AbsentModeFailsTheOpenLikeAMissingDriver)
     EXPECT_EQ(Status().openCount, 1u);
 }
 
+TEST_F(VSalvora, DelayHoldsPublicRequestsUntilAReset)
+{
+    DWORD ms = 300, tooLong = VSCTL_MAX_DELAY_MS + 1;
+    EXPECT_FALSE(Control(VSCTL_SET_DELAY, &tooLong, 4));
+    ASSERT_TRUE(Control(VSCTL_SET_DELAY, &ms, 4));
+    EXPECT_EQ(Status().delayMs, 300u);
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(Request(5, NULL, 0, NULL, 0));
+    EXPECT_GE(GetTickCount() - start, 250u);
+
+    ASSERT_TRUE(Control(VSCTL_RESET, NULL, 0));
+    EXPECT_EQ(Status().delayMs, 0u);
+}
+
 TEST_F(VSalvora, FailMaskFailsChosenRequestsWithoutTheirEffects)
 {
     NotifyWindow w;

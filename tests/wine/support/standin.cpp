@@ -32,6 +32,7 @@ bool SetState(bool enabled) { return ControlByte(VSCTL_SET_STATE, enabled); }
 bool SetAbsent(bool absent) { return ControlByte(VSCTL_SET_ABSENT, absent); }
 bool SetNotify(bool post) { return ControlByte(VSCTL_SET_NOTIFY, post); }
 bool SetFailMask(DWORD mask) { return Control(VSCTL_SET_FAILMASK, &mask, 4, NULL, 0); }
+bool SetDelay(DWORD ms) { return Control(VSCTL_SET_DELAY, &ms, 4, NULL, 0); }
 
 bool SetDrive(int drive, bool enabled, WORD clusterSize, WORD maxClusters, BYTE maxPercent,
               BYTE dayCount)

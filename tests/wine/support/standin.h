@@ -28,6 +28,8 @@ bool Status(VSCTL_STATUS* status);
 bool SetAbsent(bool absent);
 bool SetFailMask(DWORD mask);
 bool SetNotify(bool post);
+// Every public request waits that long before it is answered (a slow driver).
+bool SetDelay(DWORD ms);
 
 // Reads and clears the log.
 std::vector<Request> TakeLog();
