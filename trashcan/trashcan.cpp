@@ -112,7 +112,7 @@ void ShowRemoved(RemovalRun* run)
     char text[16];
     DWORD args[1] = {(DWORD)percent};
     wvsprintfA(text, "%i%%", (va_list)args);
-    SetDlgItemTextA(run->dialog, IDC_PROGRESS_DRIVE, text);
+    SetDlgItemTextA(run->dialog, IDC_PROGRESS_PERCENT, text);
 }
 
 }  // namespace
@@ -152,60 +152,3 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
         DeleteFileA(path);
     }
 }
-
-HWND CreateShellAnimation(HWND dialog, DWORD style, int x, int y, int cx, int cy, int resource)
-{
-    LONG units = GetDialogBaseUnits();
-    int ux = LOWORD(units), uy = HIWORD(units);
-    HWND animation = CreateWindowExA(0, "SysAnimate32", NULL, style, ux * x / 4, uy * y / 8,
-                                     ux * cx / 4, uy * cy / 8, dialog, (HMENU)0,
-                                     GetModuleHandleA("shell32"), NULL);
-    if (animation)
-        SendMessageA(animation, ACM_OPENA, 0, (LPARAM)resource);
-    return animation;
-}
-
-bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, int priority, DWORD* threadId)
-{
-    Join();
-    DWORD id = 0;
-    thread_ = CreateThread(NULL, 0, proc, NULL, 0, &id);
-    if (threadId)
-        *threadId = id;
-    if (!thread_) {
-        MessageBeep(0);
-        return false;
-    }
-    if (priority != THREAD_PRIORITY_NORMAL)
-        SetThreadPriority(thread_, priority);
-    return true;
-}
-
-void WorkerSlot::Join()
-{
-    if (!thread_)
-        return;
-    // A cancelled worker stops after the file in hand, or once the user has
-    // answered the message it is showing: keep this thread's windows alive
-    // meanwhile.
-    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    CloseHandle(thread_);
-    thread_ = NULL;
-}
-
-bool FlowGuard::Begin()
-{
-    if (open_)
-        return false;
-    open_ = true;
-    slot_.Join();
-    return true;
-}
-
-void FlowGuard::End() { open_ = false; }

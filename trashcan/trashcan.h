@@ -1,5 +1,5 @@
 // The Trashcan machinery both deliverables share: counting a drive's
-// Trashcan, emptying it, and the progress-dialog/worker protocol around both.
+// Trashcan and emptying it, behind the progress dialogs of progress.h.
 // Each deliverable keeps its own cells, strings and dialogs and passes here
 // only what differs between its flows.
 #ifndef SALVORA_TRASHCAN_TRASHCAN_H
@@ -8,16 +8,8 @@
 #include <windows.h>
 
 #include "modulepath/modulepath.h"
+#include "trashcan/progress.h"
 #include "trashcan/sizetext.h"
-
-// Posted by a worker that ran to its end; the progress dialog then ends.
-const UINT WM_WORKERDONE = WM_USER + 1;
-
-// Controls the progress dialogs of both deliverables share.
-const int IDC_PROGRESS_COUNT = 101;
-const int IDC_PROGRESS_TEXT = 103;
-const int IDC_PROGRESS_BAR = 104;
-const int IDC_PROGRESS_DRIVE = 105;   // the drive while counting, the percentage while removing
 
 // The tray writes its pattern "x:\recycled\trashcan\*.*", the shell
 // extension "X:\RECYCLED\TRASHCAN\*.*"; only the first character changes.
@@ -64,37 +56,5 @@ void SetRemovalRange(HWND bar, long total);
 // and the run was not cancelled. A file that cannot be deleted is reported
 // and ends this drive; its other files and its index file stay.
 void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* run);
-
-// The system shell library's animation in a progress dialog, placed in
-// dialog units; none where the system has no such animation.
-HWND CreateShellAnimation(HWND dialog, DWORD style, int x, int y, int cx, int cy, int resource);
-
-// The one worker of a deliverable's open progress dialog. A cancelled worker
-// is not waited for by its dialog, but no flow may start while it still runs:
-// Join waits for it (still dispatching messages) and releases its handle.
-class WorkerSlot {
-public:
-    // False, after MessageBeep(0), when no thread could be created.
-    bool Start(LPTHREAD_START_ROUTINE proc, int priority, DWORD* threadId);
-    void Join();
-
-private:
-    HANDLE thread_ = NULL;
-};
-
-// One flow at a time per deliverable. Begin refuses a flow while another
-// one is open (a modal loop lets the same thread call in again) and joins an
-// earlier flow's cancelled worker before the cells are reused.
-class FlowGuard {
-public:
-    explicit FlowGuard(WorkerSlot& slot) : slot_(slot) {}
-    bool Begin();
-    void End();
-    bool Open() const { return open_; }
-
-private:
-    WorkerSlot& slot_;
-    bool open_ = false;
-};
 
 #endif

@@ -10,7 +10,7 @@
 
 static_assert(IDC_SEARCH_COUNT == IDC_PROGRESS_COUNT && IDC_SEARCH_DRIVE == IDC_PROGRESS_DRIVE &&
                   IDC_REMOVE_TEXT == IDC_PROGRESS_TEXT && IDC_REMOVE_BAR == IDC_PROGRESS_BAR &&
-                  IDC_REMOVE_PERCENT == IDC_PROGRESS_DRIVE,
+                  IDC_REMOVE_PERCENT == IDC_PROGRESS_PERCENT,
               "the progress dialogs' controls are the ones the Trashcan machinery writes");
 
 WorkerSlot WorkerThread;
