@@ -25,16 +25,25 @@ namespace {
 
 FlowGuard Flow(WorkerThread);
 
+// How long an ending applet gives its worker to reach its next check (it is
+// deleting one file, or sending one text to a dialog that is gone).
+const DWORD kFinishWaitMs = 5000;
+
 // The system shell library's animations: searching, and files flying off.
 const int kSearchAnimation = 152;
 const int kRemoveAnimation = 163;
 
 char DriveLetter(LONG drive) { return (char)(drive + 64); }
 
-// -1 when the dialog could not be made (a control class missing, say).
+// -1 when the dialog could not be made (a control class missing, say), and
+// when the applet is ending: then no dialog opens, and one that the quit
+// closed was not answered by the user, whatever it returned.
 INT_PTR RunDialog(int id, DLGPROC proc)
 {
-    return DialogBoxParamA(Instance, MAKEINTRESOURCEA(id), NULL, proc, 0);
+    if (QuitPending())
+        return -1;
+    INT_PTR answer = DialogBoxParamA(Instance, MAKEINTRESOURCEA(id), NULL, proc, 0);
+    return QuitPending() ? -1 : answer;
 }
 
 void StartWorker(LPTHREAD_START_ROUTINE worker)
@@ -55,7 +64,8 @@ void RunFlow(int mode)
         return;
     // The worker has posted its last word; once it is gone its results are
     // all there to read.
-    WorkerThread.Join();
+    if (!WorkerThread.Join())
+        return;
 
     if (mode >= ClearAfterConfirmation) {
         if (TotalFiles <= 0) {
@@ -88,13 +98,24 @@ void ClearAllTrashcans(int mode)
     // already in, and no second one starts. Only the menu's choice is
     // answered with a beep.
     if (!Flow.Begin()) {
-        if (mode >= ClearFromMenu)
+        if (mode >= ClearFromMenu && !QuitPending())
             MessageBeep(0);
         return;
     }
     InitCommonControls();
     RunFlow(mode);
     Flow.End();
+}
+
+void CancelClearing()
+{
+    CancelRequested = 1;
+}
+
+void FinishClearing()
+{
+    CancelRequested = 1;
+    WorkerThread.Stop(kFinishWaitMs);
 }
 
 INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

@@ -63,5 +63,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    // Gone at once, so that a copy started now is not taken for this one
+    // while a clearing worker finishes the file in hand.
+    if (IsWindow(MainWindow))
+        DestroyWindow(MainWindow);
+    FinishClearing();
     return 0;
 }

@@ -36,6 +36,8 @@ extern HICON EnabledIcon;
 extern HICON DisabledIcon;
 // The icon of the most recent SetTrayIcon, so that removal names it.
 extern HICON CurrentIcon;
+// Set once the applet has been asked to end (Exit, or its window closed).
+extern bool Ending;
 
 // Settings (settings.cpp); their initial values are the defaults.
 extern int ShutdownClearMode;       // a ClearMode
@@ -73,5 +75,10 @@ bool IsButtonChecked(HWND dialog, int control);
 // the whole flow, its dialogs included, is over. A call made while a run is
 // open (from within its dialogs' modal loops) does nothing.
 void ClearAllTrashcans(int mode);
+// The user has asked the applet to end: a running worker stops at its next
+// check, and the open run ends without a further dialog.
+void CancelClearing();
+// After the message loop: stops the worker for good (within a few seconds).
+void FinishClearing();
 
 #endif

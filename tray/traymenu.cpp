@@ -84,8 +84,8 @@ void OnTrayCommand(HWND window, UINT id)
     case IDM_ABOUT:          ShowAbout(window); break;
     case IDM_HELP:           ShowHelp(window, HELP_CONTEXT, 0); break;
     case IDM_EXIT:
-        // Closes a help window this applet opened; the window itself stays
-        // until the process ends with the message loop.
+        // Closes a help window this applet opened; the window itself goes
+        // once the message loop has ended.
         ShowHelp(window, HELP_QUIT, 0);
         RemoveTrayIconAndQuit(window);
         break;

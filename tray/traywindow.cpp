@@ -14,6 +14,7 @@ HWND MainWindow = NULL;
 HICON EnabledIcon = NULL;
 HICON DisabledIcon = NULL;
 HICON CurrentIcon = NULL;
+bool Ending = false;
 
 namespace {
 
@@ -94,6 +95,12 @@ void UpdateTrayIcon(bool enabled)
 
 void RemoveTrayIconAndQuit(HWND window)
 {
+    // Exit from a menu opened inside a clearing run's dialogs, and then the
+    // window's own end, both come here: the applet ends once.
+    if (Ending)
+        return;
+    Ending = true;
+    CancelClearing();
     SetTrayIcon(window, NIM_DELETE, CurrentIcon, 0);
     PostQuitMessage(0);
 }
