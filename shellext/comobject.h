@@ -30,8 +30,8 @@ public:
 
 protected:
     // The creator holds the first reference.
-    TComObject() : RefCount(1) { ObjectCount++; }
-    ~TComObject() { ObjectCount--; }
+    TComObject() : RefCount(1) { InterlockedIncrement(&ObjectCount); }
+    ~TComObject() { InterlockedDecrement(&ObjectCount); }
 
     HRESULT AnswerSelf(void** ppv)
     {

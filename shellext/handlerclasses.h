@@ -22,7 +22,7 @@ public:
     {
         return CreateInitialiser<Initialiser>(outer, riid, ppv);
     }
-    // Only ObjectCount keeps the DLL loaded.
+    // Only live objects (and a running worker) keep the DLL loaded.
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return E_NOTIMPL; }
 };
 

@@ -42,13 +42,7 @@ HRESULT HandOutCompanion(HandlerKind handler, CompanionKind companion, REFIID ri
     *ppv = NULL;
     if (!AcceptsCompanion(handler, companion))
         return E_NOINTERFACE;
-    Companion* object = new (std::nothrow) Companion;
-    if (!object)
-        return E_UNEXPECTED;
-    object->QueryInterface(riid, ppv);
-    *ppv = object;
-    object->Release();
-    return S_OK;
+    return CreateAndQuery<Companion>(riid, ppv);
 }
 
 #endif

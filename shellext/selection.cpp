@@ -67,6 +67,15 @@ HRESULT CaptureDropList(HDROP drop)
 
 }  // namespace
 
+void ReleaseSelection()
+{
+    TSelectionList* list = SelectedPaths;
+    SelectedPaths = NULL;
+    SelectedCount = 0;
+    if (list)
+        list->Drop();
+}
+
 HRESULT CaptureSelection(IDataObject* data)
 {
     if (!data)

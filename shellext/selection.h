@@ -27,6 +27,10 @@ extern int32_t SelectedDrive;
 // its own window. It may name a window that has since been destroyed.
 extern HWND DialogOwner;
 
+// Lets go of the selection (the DLL is being unloaded); a worker that holds
+// the list keeps it until it is done.
+void ReleaseSelection();
+
 // Takes the CF_HDROP list of the shell's data object as the new selection.
 // E_FAIL, with the previous selection left in place, when the object has
 // no such list, the list is empty or a path does not fit a path buffer.

@@ -6,10 +6,12 @@
 
 #include "driver/driver.h"
 #include "shellext/classids.h"
+#include "shellext/flow.h"
 #include "shellext/handlers.h"
+#include "shellext/selection.h"
 
 HMODULE DllModule = NULL;
-int32_t ObjectCount = 0;
+LONG ObjectCount = 0;
 
 namespace {
 
@@ -35,7 +37,7 @@ void StopServer()
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
@@ -43,6 +45,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         StartServer();
         break;
     case DLL_PROCESS_DETACH:
+        // Unloaded by FreeLibrary: the selection goes with the DLL. At the
+        // end of the process there is nothing left to give back.
+        if (!reserved)
+            ReleaseSelection();
         StopServer();
         break;
     }
@@ -70,7 +76,8 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv)
 
 STDAPI DllCanUnloadNow()
 {
-    return ObjectCount != 0 ? S_FALSE : S_OK;
+    // A worker may outlive its dialog and every object of the shell's.
+    return ObjectCount != 0 || FlowWorkerRunning() ? S_FALSE : S_OK;
 }
 
 // The exports are called by the shell with the COM calling convention.

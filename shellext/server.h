@@ -10,8 +10,9 @@
 // its directory holds the undelete program, the INI file and the help file.
 extern HMODULE DllModule;
 
-// Live factories, initialisers, companions and property pages. No lock: all
-// of them are created and released on the shell's thread.
-extern int32_t ObjectCount;
+// Live factories, initialisers, companions and property pages. Changed only
+// with InterlockedIncrement/InterlockedDecrement: the property sheet counts
+// its pages in it from its own thread.
+extern LONG ObjectCount;
 
 #endif

@@ -27,6 +27,7 @@ DWORD WINAPI WorkerSlot::Run(void* param)
     WorkerSlot* slot = static_cast<WorkerSlot*>(param);
     HMODULE module = slot->module_;
     DWORD result = slot->proc_(NULL);
+    InterlockedDecrement(&slot->running_);
     // The module may be unloaded the moment its reference goes: nothing of
     // it may run after that, so the reference and the thread end together.
     if (module)
@@ -51,8 +52,10 @@ bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, int priority, DWORD* threadI
             return false;
         }
     }
+    InterlockedIncrement(&running_);
     thread_ = CreateThread(NULL, 0, Run, this, 0, &id_);
     if (!thread_) {
+        InterlockedDecrement(&running_);
         if (module_)
             FreeLibrary(module_);
         module_ = NULL;
@@ -96,14 +99,12 @@ bool WorkerSlot::Join()
     return true;
 }
 
-bool WorkerSlot::Busy()
+WorkerSlot::~WorkerSlot()
 {
-    if (!thread_)
-        return false;
-    if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT)
-        return true;
-    Release();
-    return false;
+    // A DLL is unloaded only once its worker has ended (it holds a
+    // reference); the handle goes with it.
+    if (thread_)
+        CloseHandle(thread_);
 }
 
 namespace {
@@ -144,13 +145,12 @@ void WorkerSlot::Stop(DWORD timeoutMs)
 
 bool FlowGuard::Begin()
 {
-    if (open_)
+    if (InterlockedExchange(&open_, 1))
         return false;
-    open_ = true;
     if (slot_.Join())
         return true;
-    open_ = false;
+    InterlockedExchange(&open_, 0);
     return false;
 }
 
-void FlowGuard::End() { open_ = false; }
+void FlowGuard::End() { InterlockedExchange(&open_, 0); }

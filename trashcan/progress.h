@@ -35,8 +35,15 @@ bool QuitPending();
 
 // The one worker of a deliverable's open progress dialog. A cancelled worker
 // is not waited for by its dialog, but no flow may start while it still runs.
+// Start, Join and Stop are called by one flow at a time (FlowGuard sees to
+// it); Busy may be asked from any thread at any time.
 class WorkerSlot {
 public:
+    WorkerSlot() = default;
+    WorkerSlot(const WorkerSlot&) = delete;
+    WorkerSlot& operator=(const WorkerSlot&) = delete;
+    ~WorkerSlot();
+
     // Starts proc on a thread of its own. With a module, the thread holds a
     // reference on it to its very last instruction, so that a DLL is never
     // unloaded under its worker. False, after MessageBeep(0), when no thread
@@ -50,8 +57,8 @@ public:
     // again for the thread's own loop, and the worker may still run.
     bool Join();
 
-    // True while a worker runs; a finished one's handle is released.
-    bool Busy();
+    // True while a worker runs.
+    bool Busy() const { return running_ != 0; }
 
     // For a program that is ending, once the worker has been told to cancel:
     // answers Cancel to whatever dialog the worker shows (it would otherwise
@@ -66,22 +73,24 @@ private:
     DWORD id_ = 0;
     LPTHREAD_START_ROUTINE proc_ = NULL;
     HMODULE module_ = NULL;
+    volatile LONG running_ = 0;
 };
 
 // One flow at a time per deliverable. Begin refuses a flow while another
-// one is open (a modal loop lets the same thread call in again), and joins an
-// earlier flow's cancelled worker before the cells are reused; it also
-// refuses when the thread is quitting meanwhile.
+// one is open (a modal loop lets the same thread call in again, and the shell
+// may call from another of its threads), and joins an earlier flow's
+// cancelled worker before the cells are reused; it also refuses when the
+// thread is quitting meanwhile.
 class FlowGuard {
 public:
     explicit FlowGuard(WorkerSlot& slot) : slot_(slot) {}
     bool Begin();
     void End();
-    bool Open() const { return open_; }
+    bool Open() const { return open_ != 0; }
 
 private:
     WorkerSlot& slot_;
-    bool open_ = false;
+    volatile LONG open_ = 0;
 };
 
 #endif
