@@ -41,4 +41,15 @@
 #define IDS_SCANNING                 28
 #define IDS_CONFIRM_PROTECTED_FILE   29
 
+/* The progress dialogs: the Trashcan scan, and the removal that ForceDelete
+ * shares. Their controls are the ones of trashcan/progress.h. Accelerators
+ * used: c */
+#define IDD_SCAN                     3000
+#define IDD_PROGRESS                 3100
+#define IDC_SCAN_COUNT               101
+#define IDC_PROGRESS_ACTION          103
+#define IDC_PROGRESS_BAR_CONTROL     104
+#define IDC_SCAN_DRIVE               105
+#define IDC_PROGRESS_PERCENT_TEXT    105
+
 #endif

@@ -52,7 +52,7 @@
 #define IDC_PREFS_ABOUT         103
 
 /* The clearing flow's progress dialogs share their control numbers with the
- * shell extension's (trashcan/trashcan.h). Accelerators used: c */
+ * shell extension's (trashcan/progress.h). Accelerators used: c */
 #define IDD_SEARCH              3000
 #define IDD_REMOVE              3100
 #define IDC_SEARCH_COUNT        101

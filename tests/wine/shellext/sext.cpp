@@ -121,6 +121,33 @@ HRESULT Invoke(IContextMenu* cm, LPCSTR verb)
     return cm->InvokeCommand(&info);
 }
 
+Command::Command(const GUID& clsid, const std::vector<std::string>& paths, UINT verb)
+{
+    Server& server = Bin();
+    thread_ = std::thread([this, &server, clsid, paths, verb] {
+        Ptr<IShellExtInit> init(server.Handler(clsid, paths));
+        Ptr<IContextMenu> cm(init ? Menu(init.get()) : NULL);
+        if (cm) {
+            QueryMenu(cm.get(), CMF_NORMAL);
+            result_ = Invoke(cm.get(), MAKEINTRESOURCEA(verb));
+        }
+        done_ = true;
+    });
+}
+
+Command::~Command()
+{
+    thread_.join();
+}
+
+bool Command::WaitDone(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!done_ && GetTickCount() - start < timeoutMs)
+        Sleep(10);
+    return done_;
+}
+
 // The platform's own text of a GUID, as a registration file writes it.
 std::string GuidText(const GUID& guid)
 {

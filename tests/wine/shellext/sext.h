@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shellext/classids.h"
@@ -76,6 +78,26 @@ private:
 };
 
 std::string GuidText(const GUID& guid);
+
+// One context-menu command as the shell runs it: on a thread of its own (the
+// shell's thread, whose modal loops the flows run in), the handler for the
+// paths, its menu, then the verb; the test drives the dialogs meanwhile.
+class Command {
+public:
+    Command(const GUID& clsid, const std::vector<std::string>& paths, UINT verb);
+    ~Command();
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    // True once InvokeCommand has returned (within timeoutMs).
+    bool WaitDone(DWORD timeoutMs = 10000);
+    HRESULT Result() const { return result_; }
+
+private:
+    std::atomic<bool> done_{false};
+    HRESULT result_ = E_FAIL;
+    std::thread thread_;
+};
 
 }  // namespace sext
 

@@ -1,0 +1,346 @@
+// The drive menu's "&Clear Trashcan" of the real DLL, run on a shell thread
+// of the test and driven through its dialogs: what the user is asked and
+// told, the files left in the Trashcans of the test drives, and the driver's
+// log.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "sext.h"
+#include "support/files.h"
+#include "support/standin.h"
+#include "support/ui.h"
+
+namespace {
+
+using sext::Command;
+using sext::Ptr;
+
+const char kScan[] = "Salvora: Scanning for deleted files";
+const char kRemoving[] = "Salvora: Removing deleted files";
+const char kCaption[] = "Salvora Shell Extension";
+const char kEmpty[] = "Right now there are no deleted files in the Salvora Trashcan of this drive!";
+const char kCannotRemove[] = "Cannot remove a file from the Salvora Trashcan! Why??";
+
+std::string Question(const char* count, const char* size, char drive)
+{
+    return std::string("Right now there are ") + count + " deleted files  (" + size +
+           ")\nin the Salvora Trashcan of drive  " + drive +
+           ":.\n\nAre you sure you want to remove all deleted files\nand free the occupied disk space?";
+}
+
+std::string In(char drive, const std::string& name) { return files::Trashcan(drive) + "\\" + name; }
+
+// A file of that size whose blocks are never written, so that gigabytes cost
+// nothing.
+bool SparseFile(const std::string& path, unsigned long long size)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    LONG high = (LONG)(size >> 32);
+    bool ok = SetFilePointer(h, (LONG)(DWORD)size, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+              SetEndOfFile(h);
+    CloseHandle(h);
+    return ok;
+}
+
+int Count(const std::vector<unsigned>& codes, unsigned code)
+{
+    return (int)std::count(codes.begin(), codes.end(), code);
+}
+
+class DriveClearing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sext::Bin().module != NULL);
+        ASSERT_TRUE(standin::Reset());
+        for (char drive : {'D', 'E'}) {
+            files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
+            ASSERT_TRUE(files::MakeDirs(files::Trashcan(drive)));
+        }
+        ASSERT_TRUE(standin::Protect('D'));
+    }
+    void TearDown() override
+    {
+        for (HANDLE h : held_)
+            CloseHandle(h);
+        // No worker of a test may outlive it.
+        EXPECT_TRUE(ui::WaitUntil([] { return sext::Bin().CanUnloadNow() == S_OK; }));
+        standin::Reset();
+        for (char drive : {'D', 'E'})
+            files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
+    }
+
+    std::unique_ptr<Command> Clear(char drive)
+    {
+        std::string root = std::string(1, drive) + ":\\";
+        return std::unique_ptr<Command>(new Command(CLSID_SalvoraDriveHandler, {root}, 1));
+    }
+
+    void Fill(char drive, int count, DWORD size = 10)
+    {
+        for (int i = 1; i <= count; ++i)
+            ASSERT_TRUE(files::MakeFile(In(drive, "file" + std::to_string(i)), size));
+        ASSERT_TRUE(files::MakeFile(In(drive, "salvora.inf"), 10));
+    }
+
+    // Opened without delete sharing, as a program that uses it would.
+    void Hold(const std::string& path)
+    {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        held_.push_back(h);
+    }
+
+    ui::MessageBoxInfo WaitForBox(const char* caption)
+    {
+        ui::MessageBoxInfo box;
+        EXPECT_TRUE(ui::WaitForMessageBox(&box, caption, ui::kWait, GetCurrentProcessId()));
+        return box;
+    }
+
+    HWND WaitForDialog(const char* caption)
+    {
+        return ui::WaitForWindow("#32770", caption, ui::kWait, GetCurrentProcessId());
+    }
+
+    std::vector<HANDLE> held_;
+};
+
+TEST_F(DriveClearing, TheQuestionNamesTheFilesAndTheirSizeAndNoKeepsThem)
+{
+    struct Case {
+        std::vector<unsigned long long> sizes;
+        const char* count;
+        const char* size;
+    };
+    const unsigned long long KB = 1024, GB = KB * KB * KB;
+    const Case cases[] = {
+        {{1000, 1000, 1000, 1000, 1000}, "5", "5 KByte"},
+        {{1024 * KB}, "1", "1024 KByte"},
+        {{1025 * KB}, "1", "2.00 MByte"},
+        {{1536 * KB - 1, 1}, "2", "2.50 MByte"},
+        {{3 * GB}, "1", "3.00 GByte"},
+        // Beyond what 32 bits of bytes hold: still a size, never a negative one.
+        {{5 * GB, 4 * GB + 1}, "2", "9.00 GByte"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        files::RemoveTree(files::Trashcan('D'));
+        ASSERT_TRUE(files::MakeDirs(files::Trashcan('D') + "\\folder"));
+        for (size_t i = 0; i < c.sizes.size(); ++i)
+            ASSERT_TRUE(SparseFile(In('D', "f" + std::to_string(i)), c.sizes[i]));
+        ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf"), 100000));
+        std::vector<std::string> before = files::List(files::Trashcan('D'));
+        standin::TakeLog();
+
+        auto command = Clear('D');
+        ui::MessageBoxInfo box = WaitForBox("Salvora");
+        EXPECT_EQ(Question(c.count, c.size, 'D'), box.text);
+        EXPECT_EQ((UINT)MB_ICONQUESTION, box.icon);
+        EXPECT_EQ(NULL, GetWindow(box.window, GW_OWNER));
+        ui::Dismiss(box.window, IDNO);
+        ASSERT_TRUE(command->WaitDone());
+        EXPECT_EQ(S_OK, command->Result());
+
+        EXPECT_EQ(before, files::List(files::Trashcan('D')));
+        std::vector<standin::Request> log = standin::TakeLog();
+        std::vector<unsigned> codes;
+        for (const standin::Request& r : log)
+            codes.push_back(r.code);
+        EXPECT_EQ(0, Count(codes, 12));
+        // The drive's record was asked for as drive 4, a 32-bit number.
+        EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const standin::Request& r) {
+            return r.code == 7 && r.in == std::vector<unsigned char>{4, 0, 0, 0};
+        }));
+    }
+}
+
+TEST_F(DriveClearing, YesRemovesEveryFileThenTheIndexButNoFolder)
+{
+    Fill('D', 4);
+    ASSERT_TRUE(files::MakeFile(In('D', "read-only hidden system"), 10,
+                                FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(files::MakeDirs(In('D', "sub")));
+    ASSERT_TRUE(files::MakeFile(In('D', "sub\\kept"), 10));
+    standin::TakeLog();
+
+    auto command = Clear('D');
+    ui::MessageBoxInfo box = WaitForBox("Salvora");
+    EXPECT_EQ(Question("5", "1 KByte", 'D'), box.text);
+    ui::Dismiss(box.window, IDYES);
+    ASSERT_TRUE(command->WaitDone());
+
+    EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
+    EXPECT_TRUE(files::Exists(In('D', "sub\\kept")));
+    EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
+}
+
+TEST_F(DriveClearing, NothingToRemoveIsSaidSo)
+{
+    struct Case {
+        const char* name;
+        void (*arrange)();
+    };
+    const Case cases[] = {
+        {"unprotected drive with files", [] {
+             standin::Protect('D', false);
+             files::MakeFile(In('D', "deleted"), 10);
+         }},
+        {"empty Trashcan", [] {}},
+        {"only folders and the index", [] {
+             files::MakeDirs(In('D', "sub"));
+             files::MakeFile(In('D', "sub\\x"), 10);
+             files::MakeFile(In('D', "SALVORA.INF"), 10);
+         }},
+        {"no Trashcan at all", [] { files::RemoveTree("D:\\RECYCLED"); }},
+        {"no driver", [] {
+             files::MakeFile(In('D', "deleted"), 10);
+             standin::SetAbsent(true);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::Protect('D'));
+        files::RemoveTree(files::Trashcan('D'));
+        ASSERT_TRUE(files::MakeDirs(files::Trashcan('D')));
+        // The shell found the drive protected and the driver present when
+        // it built the menu; what the scan finds is the case's.
+        Ptr<IShellExtInit> init(sext::Bin().Handler(CLSID_SalvoraDriveHandler, {"D:\\"}));
+        Ptr<IContextMenu> cm(init ? sext::Menu(init.get()) : NULL);
+        ASSERT_TRUE(cm);
+        c.arrange();
+        std::vector<std::string> before = files::List(files::Trashcan('D'));
+
+        std::thread shell([&] { sext::Invoke(cm.get(), MAKEINTRESOURCEA(1)); });
+        ui::MessageBoxInfo box = WaitForBox(kCaption);
+        EXPECT_EQ(kEmpty, box.text);
+        EXPECT_EQ((UINT)MB_ICONEXCLAMATION, box.icon);
+        ui::Dismiss(box.window);
+        shell.join();
+        EXPECT_EQ(before, files::List(files::Trashcan('D')));
+        standin::SetAbsent(false);
+        EXPECT_EQ(0, Count(standin::TakeCodes(), 12));
+    }
+}
+
+TEST_F(DriveClearing, AFileInUseEndsTheRemovalAndKeepsTheIndex)
+{
+    Fill('D', 5);
+    Hold(In('D', "file3"));
+    standin::TakeLog();
+
+    auto command = Clear('D');
+    ui::Dismiss(WaitForBox("Salvora").window, IDYES);
+    ui::MessageBoxInfo box = WaitForBox(kCaption);
+    EXPECT_EQ(kCannotRemove, box.text);
+    EXPECT_EQ(NULL, GetWindow(box.window, GW_OWNER));
+    ui::Dismiss(box.window);
+    ASSERT_TRUE(command->WaitDone());
+    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kCaption, GetCurrentProcessId()));
+
+    std::vector<std::string> left = files::List(files::Trashcan('D'));
+    EXPECT_NE(left.end(), std::find(left.begin(), left.end(), "file3"));
+    EXPECT_NE(left.end(), std::find(left.begin(), left.end(), "salvora.inf"));
+    // The driver hears of the purge when something was removed before.
+    EXPECT_EQ(left.size() < 6 ? 1 : 0, Count(standin::TakeCodes(), 12));
+}
+
+TEST_F(DriveClearing, CancelInTheScanOrTheRemoval)
+{
+    // The scan is held in the driver's answer when Cancel comes: nothing is
+    // asked afterwards.
+    Fill('D', 3);
+    ASSERT_TRUE(standin::SetDelay(1000));
+    auto scan = Clear('D');
+    HWND dialog = WaitForDialog(kScan);
+    ASSERT_TRUE(dialog != NULL);
+    EXPECT_EQ(NULL, GetWindow(dialog, GW_OWNER));
+    ui::ClickButton(dialog, IDCANCEL);
+    ASSERT_TRUE(scan->WaitDone());
+    EXPECT_TRUE(ui::WaitUntil([] { return sext::Bin().CanUnloadNow() == S_OK; }));
+    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", "Salvora", GetCurrentProcessId()));
+    EXPECT_EQ(4u, files::List(files::Trashcan('D')).size());
+    standin::SetDelay(0);
+
+    // Cancel halfway through a long removal: the rest and the index stay,
+    // and the driver still hears of the files that went.
+    Fill('D', 1500);
+    standin::TakeLog();
+    auto removal = Clear('D');
+    ui::Dismiss(WaitForBox("Salvora").window, IDYES);
+    dialog = WaitForDialog(kRemoving);
+    ASSERT_TRUE(dialog != NULL);
+    EXPECT_EQ("Removing deleted files from the Salvora Trashcan...", ui::ControlText(dialog, 103));
+    HWND bar = GetDlgItem(dialog, 104);
+    ASSERT_TRUE(ui::WaitUntil([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) > 0; }));
+    ui::ClickButton(dialog, IDCANCEL);
+    ASSERT_TRUE(removal->WaitDone());
+    EXPECT_TRUE(ui::WaitUntil([] { return sext::Bin().CanUnloadNow() == S_OK; }));
+    std::vector<std::string> left = files::List(files::Trashcan('D'));
+    EXPECT_GT(left.size(), 2u);
+    EXPECT_NE(left.end(), std::find(left.begin(), left.end(), "salvora.inf"));
+    EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
+}
+
+TEST_F(DriveClearing, OneFlowAtATimeOnItsOwnDriveAndTheDllStaysForItsWorker)
+{
+    // A new selection on another drive while the scan runs leaves the run on
+    // the drive it was started for.
+    Fill('D', 2);
+    ASSERT_TRUE(standin::Protect('E'));
+    Fill('E', 7);
+    ASSERT_TRUE(standin::SetDelay(500));
+    auto first = Clear('D');
+    ASSERT_TRUE(WaitForDialog(kScan) != NULL);
+    Ptr<IShellExtInit> other(sext::Bin().Handler(CLSID_SalvoraDriveHandler, {"E:\\"}));
+    ASSERT_TRUE(other);
+    ui::MessageBoxInfo question = WaitForBox("Salvora");
+    EXPECT_EQ(Question("2", "1 KByte", 'D'), question.text);
+    standin::SetDelay(0);
+
+    // A second command while the question is open starts nothing.
+    standin::TakeLog();
+    {
+        auto second = Clear('E');
+        ASSERT_TRUE(second->WaitDone());
+    }
+    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kScan, GetCurrentProcessId()));
+    // The menu's own look at the drive, and no scan of it.
+    EXPECT_EQ(1, Count(standin::TakeCodes(), 7));
+
+    // A worker held by its failure message outlives its cancelled dialog
+    // and every object: the DLL stays, and the next flow waits for it.
+    Hold(In('D', "file1"));
+    Hold(In('D', "file2"));
+    ui::Dismiss(question.window, IDYES);
+    ui::MessageBoxInfo failure = WaitForBox(kCaption);
+    HWND removal = WaitForDialog(kRemoving);
+    ASSERT_TRUE(removal != NULL);
+    ui::ClickButton(removal, IDCANCEL);
+    ASSERT_TRUE(first->WaitDone());
+    other.Reset();
+    EXPECT_EQ(S_FALSE, sext::Bin().CanUnloadNow());
+
+    auto next = Clear('E');
+    // Nothing to wait for: a scan must not come up while the worker lives.
+    ui::WaitUntil([] { return false; }, 200);
+    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kScan, GetCurrentProcessId()));
+    ui::Dismiss(failure.window);
+    question = WaitForBox("Salvora");
+    EXPECT_EQ(Question("7", "1 KByte", 'E'), question.text);
+    ui::Dismiss(question.window, IDNO);
+    ASSERT_TRUE(next->WaitDone());
+    EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
+    EXPECT_EQ(3u, files::List(files::Trashcan('D')).size());
+    EXPECT_EQ(8u, files::List(files::Trashcan('E')).size());
+}
+
+}  // namespace
