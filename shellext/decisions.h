@@ -17,7 +17,8 @@ enum class CompanionKind { ContextMenu, PropertySheet };
 enum class CompanionRule { Refused, Accepted, NeedsProtectedDrive };
 
 // count: items of the last selection; firstPathLength: length of the first
-// path; driveNumber: DriveNumberOfPath of the first path.
+// path; driveNumber: DriveNumberOfPath of the first path (the context menus'
+// rule: the property page reads its drive from the path itself).
 CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int32_t count,
                               size_t firstPathLength, int driveNumber);
 

@@ -69,9 +69,11 @@ TEST(Companions, NothingWithoutASelectionOnADrive)
         for (CompanionKind c : {kMenu, kSheet}) {
             EXPECT_EQ(kRefused, DecideCompanion(h, c, 0, 3, 4));
             EXPECT_EQ(kRefused, DecideCompanion(h, c, -1, 3, 4));
-            EXPECT_EQ(kRefused, DecideCompanion(h, c, 1, 3, 0));
         }
+        EXPECT_EQ(kRefused, DecideCompanion(h, kMenu, 1, 3, 0));
     }
+    // The page takes "d:\" as D: and refuses a path without a letter itself.
+    EXPECT_EQ(kAccepted, DecideCompanion(kDrive, kSheet, 1, 3, 0));
 }
 
 TEST(Menus, UndeleteOnlyForOneFolder)
