@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,24 @@ private:
 };
 
 std::string GuidText(const GUID& guid);
+
+// The command lines REVIVR.EXE records, one a line, beside the DLL.
+std::string RevivrLogPath();
+
+// The REVIVR.EXE windows that were open before a test are none of its
+// business: it waits for one of its own, closes it and waits until that
+// program has ended.
+class RevivrWatch {
+public:
+    RevivrWatch();
+    bool CloseNext();
+    // Leaves no program of the test running, whatever went wrong.
+    void CloseAll();
+
+private:
+    std::set<HWND> before_;
+    std::set<HWND> closed_;
+};
 
 }  // namespace sext
 
