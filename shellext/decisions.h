@@ -28,6 +28,10 @@ CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int3
 // the driver.
 int DriveNumberOfPath(const char* path);
 
+// The drive a property page is opened for: as DriveNumberOfPath, but a
+// lower-case letter is taken as its upper-case drive.
+int PageDriveOfPath(const char* path);
+
 // The command identifiers a handler's menu uses, and the strings of each.
 struct MenuItemPlan {
     int textId;

@@ -14,6 +14,7 @@
 #include "inifile/inifile.h"
 #include "modulepath/modulepath.h"
 #include "shellext/cleartrashcan.h"
+#include "shellext/decisions.h"
 #include "shellext/messages.h"
 #include "shellext/pagevalues.h"
 #include "shellext/resource.h"

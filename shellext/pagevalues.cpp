@@ -53,18 +53,6 @@ int HexDigit(char c)
 
 }  // namespace
 
-int PageDriveOfPath(const char* path)
-{
-    if (!path)
-        return 0;
-    char c = path[0];
-    if (c >= 'a' && c <= 'z')
-        c = (char)(c - 'a' + 'A');
-    if (c < 'A' || c > 'Z')
-        return 0;
-    return c - 'A' + 1;
-}
-
 DiskGeometry GeometryOf(uint32_t sectorsPerCluster, uint32_t bytesPerSector,
                         uint32_t totalClusters)
 {

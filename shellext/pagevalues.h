@@ -8,10 +8,6 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// The drive a page is opened for: 1 for A: to 26 for Z:, a lower-case letter
-// taken as its upper-case drive; 0 when the path starts with no letter.
-int PageDriveOfPath(const char* path);
-
 // A drive record (the driver's 8 bytes) as plain fields.
 struct DriveValues {
     uint8_t drive;

@@ -221,15 +221,4 @@ TEST(DriveEntries, OnePerTrackedDriveInOrder)
     EXPECT_STREQ("Z:,255%,255", texts[25]);
 }
 
-TEST(PageDrive, LettersInEitherCase)
-{
-    EXPECT_EQ(1, PageDriveOfPath("A:\\"));
-    EXPECT_EQ(4, PageDriveOfPath("D:\\"));
-    EXPECT_EQ(4, PageDriveOfPath("d:\\"));
-    EXPECT_EQ(26, PageDriveOfPath("z"));
-    for (const char* path : {"@:\\", "[:\\", "`:\\", "{:\\", "\\\\SERVER\\SHARE", "\xC4:\\", ""})
-        EXPECT_EQ(0, PageDriveOfPath(path)) << path;
-    EXPECT_EQ(0, PageDriveOfPath(nullptr));
-}
-
 }  // namespace
