@@ -344,6 +344,8 @@ bool ApplyDrivePage(DrivePage* page)
 
 void ShowHelp(HWND window, const HELPINFO* info)
 {
+    if (!info)
+        return;
     int id = info->iCtrlId;
     if (id == IDC_PAGE_CLEAR || (id >= IDC_PAGE_TRACKING && id <= IDC_PAGE_DAYCOUNT_SPIN)) {
         // Without its help file a pop-up can only say that the file is
@@ -385,6 +387,8 @@ void OnCommand(DrivePage* page, int id, HWND control)
 INT_PTR OnNotify(DrivePage* page, const NMHDR* header)
 {
     HWND window = page->window;
+    if (!header)
+        return FALSE;
     switch (header->code) {
     case PSN_KILLACTIVE:
         // TRUE keeps the page up until the day count is put right.
@@ -411,7 +415,7 @@ BOOL CALLBACK DisableChild(HWND child, LPARAM)
 void OnInitDialog(HWND window, const PROPSHEETPAGEA* description)
 {
     DialogOwner = window;
-    int drive = (int)description->lParam;
+    int drive = description ? (int)description->lParam : 0;
     DrivePage* page = drive >= 1 && drive <= kDriveSlots ? new (std::nothrow) DrivePage() : NULL;
     if (!page) {
         // Without its state the page can show nothing true: it stays
