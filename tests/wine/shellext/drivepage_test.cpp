@@ -570,6 +570,22 @@ TEST_F(DrivePage, ThePageKeepsItsDrive)
     EXPECT_TRUE(revivr.CloseNext());
     EXPECT_EQ("D:\\ /drv\r\n", files::ReadText(sext::RevivrLogPath()).substr(logStart));
 
+    // Its Clear Trashcan scans D:, in dialogs owned by the sheet.
+    files::RemoveTree("D:\\RECYCLED");
+    ASSERT_TRUE(files::MakeDirs(files::Trashcan('D')));
+    ASSERT_TRUE(files::MakeFile(files::Trashcan('D') + "\\deleted", 10));
+    ASSERT_TRUE(standin::SetDelay(500));
+    sheet.Press(kClear);
+    HWND scan = ui::WaitForWindow("#32770", "Salvora: Scanning for deleted files", ui::kWait, sheet.Pid());
+    ASSERT_TRUE(scan != NULL);
+    EXPECT_EQ(GetParent(sheet.Page()), GetWindow(scan, GW_OWNER));
+    ASSERT_TRUE(standin::SetDelay(0));
+    ui::MessageBoxInfo question;
+    ASSERT_TRUE(ui::WaitForMessageBox(&question, "Salvora", ui::kWait, sheet.Pid()));
+    EXPECT_NE(std::string::npos, question.text.find("1 deleted files  (1 KByte)\nin the Salvora Trashcan of drive  D:."));
+    ui::Dismiss(question.window, IDNO);
+    files::RemoveTree("D:\\RECYCLED");
+
     sheet.MoveSlider(20);
     EXPECT_EQ(PercentText(d_, 20), sheet.Text(kPercentText));
     standin::TakeLog();
