@@ -42,6 +42,34 @@ bool EntryPath(char path[kPathBufferSize], size_t dirLength, const WIN32_FIND_DA
     return true;
 }
 
+bool IsOwnFolder(const char* folder)
+{
+    DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A Trashcan that is a link (a junction, or under Wine a host symlink), or
+// that lies in a RECYCLED folder that is one, leads out of the drive's own
+// tree: emptying it would delete files that were never deleted. Both levels
+// are read once, before the listing; the root is the drive itself.
+bool TrashcanIsOwnFolder(const char* pattern)
+{
+    char folder[kPathBufferSize];
+    size_t length = DirectoryLength(pattern);   // "X:\RECYCLED\TRASHCAN\"
+    if (length < 2)
+        return false;
+    memcpy(folder, pattern, length - 1);
+    folder[length - 1] = '\0';
+    if (!IsOwnFolder(folder))
+        return false;
+    char* slash = strrchr(folder, '\\');
+    if (!slash)
+        return false;
+    *slash = '\0';
+    return IsOwnFolder(folder);
+}
+
 }  // namespace
 
 ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisplay& display,
@@ -60,6 +88,8 @@ ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisp
     wvsprintfA(driveText, format, (va_list)args);
     SetDlgItemTextA(display.dialog, IDC_PROGRESS_DRIVE, driveText);
 
+    if (!TrashcanIsOwnFolder(pattern))
+        return result;
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA(pattern, &entry);
     if (find == INVALID_HANDLE_VALUE)
@@ -121,6 +151,8 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
 {
     char pattern[kPathBufferSize];
     TrashcanPattern(driveLetter, letterCase, pattern);
+    if (!TrashcanIsOwnFolder(pattern))
+        return;
     char path[kPathBufferSize];
     lstrcpyA(path, pattern);
     size_t dirLength = DirectoryLength(pattern);

@@ -39,7 +39,9 @@ struct ScanResult {
 };
 
 // Counts the plain files of one drive's Trashcan. The count on the screen
-// moves in steps of four. Stops between entries once *cancel is set.
+// moves in steps of four. Stops between entries once *cancel is set. A
+// Trashcan that is a link, or lies in a RECYCLED folder that is one, counts
+// nothing.
 ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisplay& display,
                         const volatile BYTE* cancel);
 
@@ -62,7 +64,8 @@ void SetRemovalRange(HWND bar, long total);
 // Deletes the plain files of one drive's Trashcan (read-only, hidden and
 // system ones too), then its index file if the run's last deletion succeeded
 // and the run was not cancelled. A file that cannot be deleted is reported
-// and ends this drive; its other files and its index file stay.
+// and ends this drive; its other files and its index file stay. A Trashcan
+// that is a link, or lies in a RECYCLED folder that is one, is left as it is.
 void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* run);
 
 // The system shell library's animation in a progress dialog, placed in
