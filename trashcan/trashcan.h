@@ -62,10 +62,12 @@ struct RemovalRun {
 void SetRemovalRange(HWND bar, long total);
 
 // Deletes the plain files of one drive's Trashcan (read-only, hidden and
-// system ones too), then its index file if the run's last deletion succeeded
-// and the run was not cancelled. A file that cannot be deleted is reported
-// and ends this drive; its other files and its index file stay. A Trashcan
-// that is a link, or lies in a RECYCLED folder that is one, is left as it is.
+// system ones too), each by a name that reaches that very file, then its
+// index file if the run's last deletion succeeded and the run was not
+// cancelled. A file that cannot be deleted, or that no name reaches, is
+// reported and ends this drive; its other files and its index file stay.
+// A Trashcan that is a link, or lies in a RECYCLED folder that is one, is
+// left as it is.
 void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* run);
 
 // The system shell library's animation in a progress dialog, placed in

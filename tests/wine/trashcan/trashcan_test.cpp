@@ -245,6 +245,45 @@ TEST_F(Trashcan, NamesTooLongForThePathBufferAreReachedByTheirShortName)
     EXPECT_TRUE(files::List(files::Trashcan(kDrive)).empty());
 }
 
+// Names as the host can leave them on a drive, which the ANSI calls cannot
+// make: whether the listing's ANSI name reaches the file or not, the short
+// name does, except where Wine gives none (a control character).
+TEST_F(Trashcan, EachFileIsReachedByANameThatLeadsToItOrReported)
+{
+    const std::string trashcan = host::Quote(host::PathOf(files::Trashcan(kDrive)));
+    const char* const reachable[] = {
+        "q?.txt", "a*b.txt", "lt<gt>.txt", "blank ",
+        "dot.", "dot",                               // "dot." names "dot"
+        "\xe4\xb8\xad.txt",                          // outside the code page: "?.txt"
+        "\xef\xbd\x81\xef\xbd\x82", "ab",            // full-width letters read "ab"
+    };
+    std::string make = "cd " + trashcan + "; mkdir dir.; touch dir./inner";
+    for (const char* name : reachable)
+        make += "; touch -- " + host::Quote(name);
+    ASSERT_TRUE(host::Run(make));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+
+    ScanDisplay display = {window_.Window(), NULL, 0};
+    ScanResult found = {};
+    RunAsWorker([&] { found = ScanTrashcan(kDrive, UpperCasePattern, display, &cancel_); });
+    EXPECT_EQ(9, found.files);
+    g_failures = 0;
+    RemovalRun run = NewRun(window_, found.files, &cancel_);
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+    EXPECT_EQ(0, g_failures);
+    EXPECT_EQ(9, run.removed);
+    EXPECT_TRUE(files::List(files::Trashcan(kDrive)).empty());
+    EXPECT_TRUE(host::Run("test -f " + trashcan + "/dir./inner"));   // folders are passed over
+
+    ASSERT_TRUE(host::Run("touch " + trashcan + "/\"$(printf 'ctl\\001x')\""));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+    run = NewRun(window_, 1, &cancel_);
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+    EXPECT_EQ(1, g_failures);
+    EXPECT_FALSE(run.lastDeletionOk);
+    EXPECT_EQ((std::vector<std::string>{"ctl\x01x", "salvora.inf"}), files::List(files::Trashcan(kDrive)));
+}
+
 // A Trashcan, or the RECYCLED folder above it, that is a link to a folder
 // elsewhere: nothing there is counted or deleted.
 class LinkedTrashcan : public Trashcan {
