@@ -6,7 +6,10 @@
 set -euo pipefail
 host=$DEMO_BIN/shellhost.exe
 desktop=shellext
+size=640x400
 poster() { run "$DEMO_BIN/trayposter.exe" -d "$desktop" "$@"; }
+run reg.exe add 'HKCU\Software\Wine\Explorer\Desktops' /v "$desktop" /d "$size" /f >/dev/null
+run reg.exe add 'HKCU\Software\Wine\AppDefaults\shellhost.exe\Explorer' /v Desktop /d "$desktop" /f >/dev/null
 scan="Salvora: Scanning for deleted files"
 removal="Salvora: Removing deleted files"
 
@@ -23,17 +26,17 @@ run "$host" invoke 1 'D:\' &
 job=$!
 poster wait "#32770" "$scan"
 shot driveclearing-1-scan
-crop driveclearing-1-scan 640 400
+crop driveclearing-1-scan "${size%x*}" "${size#*x}"
 poster wait "#32770" Salvora
 sleep 0.5
 shot driveclearing-2-question
-crop driveclearing-2-question 640 400
+crop driveclearing-2-question "${size%x*}" "${size#*x}"
 echo "-- Yes"
 poster post "#32770" Salvora 0x111 6 0            # WM_COMMAND IDYES
 poster wait "#32770" "$removal"
 sleep 1
 shot driveclearing-3-removal
-crop driveclearing-3-removal 640 400
+crop driveclearing-3-removal "${size%x*}" "${size#*x}"
 wait "$job" || true
 echo "D: Trashcan: $(ls -A "$d" | wc -l) files"
 ctl log | tail -3
