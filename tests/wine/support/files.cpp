@@ -83,6 +83,82 @@ bool RemoveTree(const std::string& path)
     return RemoveDirectoryA(path.c_str()) && ok;
 }
 
+std::string UnixPath(const std::string& path)
+{
+    typedef char*(CDECL * UnixFileNameFn)(LPCWSTR);
+    UnixFileNameFn unixFileName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!unixFileName)
+        return "";
+    std::wstring wide(path.begin(), path.end());
+    char* name = unixFileName(wide.c_str());
+    if (!name)
+        return "";
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+namespace {
+
+// Wine starts a host program without a handle to wait on; the caller polls
+// for its effect.
+bool StartOnHost(const char* program, const std::vector<std::string>& args)
+{
+    std::string line = program;
+    for (const std::string& arg : args)
+        line += " \"" + arg + "\"";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOA si;
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    memset(&pi, 0, sizeof pi);
+    std::string exe = std::string("Z:") + program;
+    for (char& c : exe)
+        if (c == '/')
+            c = '\\';
+    if (!CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return false;
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    return true;
+}
+
+bool PollFor(bool (*condition)(const std::string&), const std::string& path)
+{
+    DWORD start = GetTickCount();
+    while (!condition(path)) {
+        if (GetTickCount() - start > 10000)
+            return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool MakeUnixLink(const std::string& link, const std::string& target)
+{
+    std::string unixLink = UnixPath(link), unixTarget = UnixPath(target);
+    if (unixLink.empty() || unixTarget.empty() || !Exists(target))
+        return false;
+    return StartOnHost("/usr/bin/ln", {"-s", unixTarget, unixLink}) &&
+           PollFor([](const std::string& p) { return Exists(p); }, link);
+}
+
+bool RemoveTreeOnHost(const std::string& path)
+{
+    if (!Exists(path))
+        return true;
+    std::string unixPath = UnixPath(path);
+    return !unixPath.empty() && StartOnHost("/usr/bin/rm", {"-rf", unixPath}) &&
+           PollFor([](const std::string& p) { return !Exists(p); }, path);
+}
+
 std::string BinDir()
 {
     char path[MAX_PATH * 4] = "";
