@@ -105,7 +105,7 @@ DWORD WINAPI ForceDeleteWorker(void*)
     LoadStringA(DllModule, IDS_ACTION_REMOVING_FOLDER, run->folderAction, sizeof run->folderAction);
     char scanning[kPathBufferSize] = "";
     LoadStringA(DllModule, IDS_SCANNING, scanning, sizeof scanning);
-    SetDlgItemTextA(run->dialog, IDC_PROGRESS_TEXT, scanning);
+    SetWindowTextA(run->actionText, scanning);
     CountSelection(run);
 
     // The driver keeps nothing that is deleted between these two requests;
@@ -127,7 +127,9 @@ void PrepareProgress(HWND dialog)
     SendMessageA(ProgressBar, PBM_SETSTEP, 1, 0);
     SetTextFromString(dialog, IDS_FORCEDELETE_CAPTION);
     Run.dialog = dialog;
+    Run.actionText = GetDlgItem(dialog, IDC_PROGRESS_TEXT);
     Run.bar = ProgressBar;
+    Run.percentText = GetDlgItem(dialog, IDC_PROGRESS_PERCENT);
 }
 
 const ProgressDialogKind kProgressDialog = {

@@ -17,30 +17,50 @@
 
 namespace {
 
-// String 7 or 8 and a file name of up to 259 characters.
-const int kActionTextSize = 301;
+// Every change on the screen is a message to the shell's thread, which
+// under Wine costs several times what deleting a file does. So the screen is
+// brought up to date at most this often while the walk moves on, and at once
+// whenever it stops: to ask about a file, or at its end.
+const DWORD kScreenInterval = 40;
+
+void UpdateScreen(ForceDeleteRun* run)
+{
+    if (run->actionChanged)
+        SetWindowTextA(run->actionText, run->action);
+    if (run->countChanged) {
+        ShowItemsDone(run->bar, run->done, run->itemTotal);
+        int percent = ForceDeletePercent(run->done, run->itemTotal);
+        if (percent + 1 != run->percentShown) {
+            run->percentShown = percent + 1;
+            char text[16];
+            DWORD args[1] = {(DWORD)percent};
+            wvsprintfA(text, "%i%%", (va_list)args);
+            SetWindowTextA(run->percentText, text);
+        }
+    }
+    run->actionChanged = false;
+    run->countChanged = false;
+    run->shownAt = GetTickCount();
+}
+
+void ScreenChanged(ForceDeleteRun* run)
+{
+    if (GetTickCount() - run->shownAt >= kScreenInterval)
+        UpdateScreen(run);
+}
 
 void ShowAction(ForceDeleteRun* run, const char* path, const char* action)
 {
-    char text[kActionTextSize];
-    ActionText(text, sizeof text, action, path);
-    SetDlgItemTextA(run->dialog, IDC_PROGRESS_TEXT, text);
+    ActionText(run->action, sizeof run->action, action, path);
+    run->actionChanged = true;
+    ScreenChanged(run);
 }
 
 void StepProgress(ForceDeleteRun* run)
 {
     ++run->done;
-    ShowItemsDone(run->bar, run->done, run->itemTotal);
-    // The text changes at most a hundred times in a run however many items
-    // it has; setting it again unchanged would only cost a message.
-    int percent = ForceDeletePercent(run->done, run->itemTotal);
-    if (percent + 1 == run->percentShown)
-        return;
-    run->percentShown = percent + 1;
-    char text[16];
-    DWORD args[1] = {(DWORD)percent};
-    wvsprintfA(text, "%i%%", (va_list)args);
-    SetDlgItemTextA(run->dialog, IDC_PROGRESS_PERCENT, text);
+    run->countChanged = true;
+    ScreenChanged(run);
 }
 
 bool Stopped(const ForceDeleteRun* run)
@@ -58,6 +78,7 @@ bool DeleteOneFile(ForceDeleteRun* run, const char* path)
         return false;
     bool isProtected = AsksBeforeDeleting(attributes, false);
     if (AsksBeforeDeleting(attributes, run->yesToAll)) {
+        UpdateScreen(run);
         switch (run->ask(path, run->itemTotal)) {
         case ProtectedFileAnswer::Cancel:
             *run->cancel = 1;
@@ -152,6 +173,7 @@ void CountSelection(ForceDeleteRun* run)
 
 void DeleteSelection(ForceDeleteRun* run)
 {
+    run->shownAt = GetTickCount() - kScreenInterval;
     int32_t count = run->paths->ItemCount;
     for (int32_t i = 0; i < count && !Stopped(run); ++i) {
         const char* path = run->paths->PathAt(i);
@@ -171,4 +193,5 @@ void DeleteSelection(ForceDeleteRun* run)
             break;
         }
     }
+    UpdateScreen(run);
 }

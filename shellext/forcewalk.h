@@ -16,8 +16,10 @@ enum class ProtectedFileAnswer { Yes, YesToAll, No, Cancel, NotAsked };
 // nothing of it until the worker has ended; the worker owns the rest.
 struct ForceDeleteRun {
     TSelectionList* paths;          // the confirmed selection, held for the run
-    HWND dialog;                    // the progress dialog: texts 103 and 105
-    HWND bar;                       // its bar, 104
+    HWND dialog;                    // the progress dialog
+    HWND actionText;                // its controls: 103
+    HWND bar;                       // 104
+    HWND percentText;               // 105
     volatile BYTE* cancel;          // read between items; a Cancel in a file confirmation sets it
     ProtectedFileAnswer (*ask)(const char* path, long itemTotal);
     char fileAction[kPathBufferSize];     // "Force deleting file: "
@@ -28,13 +30,18 @@ struct ForceDeleteRun {
     bool yesToAll;
     bool walkOK;                    // false after an item that stayed: the walk ends
     int percentShown;               // the percentage on the screen plus one; 0 for none yet
+    // What the screen is to show, and when it was last brought up to date.
+    char action[301];
+    bool actionChanged;
+    bool countChanged;
+    DWORD shownAt;
 };
 
 // The counting pass: ItemTotal, and the bar's range for it.
 void CountSelection(ForceDeleteRun* run);
 
 // The deletion pass, in the selection's order, until an item cannot be
-// deleted or the run is cancelled.
+// deleted or the run is cancelled; the screen shows where it ended.
 void DeleteSelection(ForceDeleteRun* run);
 
 #endif
