@@ -72,11 +72,4 @@ TrackingStateByte QueryDriverState();
 // GetDriveInfo for one drive number; all zero when the request failed.
 DriveRecord QueryDriveRecord(int driveNumber);
 
-// The drive number of a path: its first character's code minus 64, with no
-// case folding ("D:\" is 4; "c:\" is 35, which no drive answers).
-inline int DriveNumberFromPath(const char* path)
-{
-    return (unsigned char)path[0] - 64;
-}
-
 #endif

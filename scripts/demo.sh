@@ -53,7 +53,15 @@ shot() {
   done
   echo "screenshot $1 failed" >&2
 }
-export -f run ctl shot
+# crop NAME WIDTH HEIGHT: keeps the screenshot's top left corner, where a
+# virtual desktop of that size is drawn.
+crop() {
+  local png=$DEMO_SHOTS/$1.png
+  [[ -s $png ]] || return 0
+  pngtopnm "$png" | pamcut -left 0 -top 0 -width "$2" -height "$3" | pnmtopng >"$png.tmp" &&
+    mv "$png.tmp" "$png"
+}
+export -f run ctl shot crop
 export top
 
 for part in scripts/demo.d/*.sh; do

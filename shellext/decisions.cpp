@@ -11,20 +11,35 @@ int DriveNumberOfPath(const char* path)
     return path[0] - 'A' + 1;
 }
 
+int PageDriveOfPath(const char* path)
+{
+    if (!path)
+        return 0;
+    char first[2] = {path[0], '\0'};
+    if (first[0] >= 'a' && first[0] <= 'z')
+        first[0] = (char)(first[0] - 'a' + 'A');
+    return DriveNumberOfPath(first);
+}
+
 CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int32_t count,
                               size_t firstPathLength, int driveNumber)
 {
-    // No selection captured, or a first item on no drive of A: to Z:: the
-    // page and the commands would act on a drive that has no slot.
-    if (count < 1 || driveNumber == 0)
+    if (count < 1)
         return CompanionRule::Refused;
 
     if (companion == CompanionKind::PropertySheet) {
-        // The drive type is looked at when the page is about to be added.
+        // The page finds its own drive in the path (a lower-case letter
+        // too), and AddPages refuses one without a letter, with the drive
+        // types that get no page.
         if (handler == HandlerKind::Drive && count <= 1)
             return CompanionRule::Accepted;
         return CompanionRule::Refused;
     }
+
+    // A first item on no drive of A: to Z:: the commands would act on a
+    // drive that has no slot.
+    if (driveNumber == 0)
+        return CompanionRule::Refused;
 
     switch (handler) {
     case HandlerKind::Drive:

@@ -17,7 +17,8 @@ enum class CompanionKind { ContextMenu, PropertySheet };
 enum class CompanionRule { Refused, Accepted, NeedsProtectedDrive };
 
 // count: items of the last selection; firstPathLength: length of the first
-// path; driveNumber: DriveNumberOfPath of the first path.
+// path; driveNumber: DriveNumberOfPath of the first path (the context menus'
+// rule: the property page reads its drive from the path itself).
 CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int32_t count,
                               size_t firstPathLength, int driveNumber);
 
@@ -26,6 +27,10 @@ CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int3
 // other path, which has no slot in the 26-drive tables and is never sent to
 // the driver.
 int DriveNumberOfPath(const char* path);
+
+// The drive a property page is opened for: as DriveNumberOfPath, but a
+// lower-case letter is taken as its upper-case drive.
+int PageDriveOfPath(const char* path);
 
 // The command identifiers a handler's menu uses, and the strings of each.
 struct MenuItemPlan {

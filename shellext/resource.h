@@ -52,6 +52,26 @@
 #define IDC_SCAN_DRIVE               105
 #define IDC_PROGRESS_PERCENT_TEXT    105
 
+// The drive page: dialog 3300 and the tab's icon.
+#define IDI_DRIVEPAGE                2000
+#define IDD_DRIVEPAGE                3300
+#define IDC_PAGE_TRASHCAN_GROUP      100
+#define IDC_PAGE_CLEAR_GROUP         101
+#define IDC_PAGE_UNDELETE_GROUP      102
+#define IDC_PAGE_CLEAR               103
+#define IDC_PAGE_TRACKING            107
+#define IDC_PAGE_DAYCOUNT_ON         108
+#define IDC_PAGE_UNDELETE            109
+#define IDC_PAGE_PERCENT             110
+#define IDC_PAGE_DAYCOUNT            111
+#define IDC_PAGE_DAYCOUNT_SPIN       112
+#define IDC_PAGE_PERCENT_TEXT        114
+#define IDC_PAGE_SCALE_HIGH          120
+#define IDC_PAGE_SCALE_LOW           121
+#define IDC_PAGE_PERCENT_LABEL       122
+#define IDC_PAGE_CLEAR_LABEL         123
+#define IDC_PAGE_UNDELETE_LABEL      124
+
 /* ForceDelete's confirmations: of the whole selection (3200), and of one
  * read-only, hidden or system file (3200 or, with "Yes to all" and Cancel,
  * 3400). Control 12291 keeps a text of the template that is never shown.

@@ -27,19 +27,69 @@ size_t DirectoryLength(const char* pattern)
     return slash ? (size_t)(slash - pattern) + 1 : 0;
 }
 
-// Puts the entry's name after the directory; where the long name would not
-// fit the path buffer, the short name stands in (it names the same file),
-// and with neither the entry cannot be reached by path and is passed over.
-bool EntryPath(char path[kPathBufferSize], size_t dirLength, const WIN32_FIND_DATAA& entry)
+// Puts a name after the directory, if it is plain and fits the buffer.
+bool PutName(char path[kPathBufferSize], size_t dirLength, const char* name)
 {
-    const char* name = entry.cFileName;
-    if (dirLength + strlen(name) >= (size_t)kPathBufferSize)
-        name = entry.cAlternateFileName;
     size_t length = strlen(name);
-    if (length == 0 || dirLength + length >= (size_t)kPathBufferSize)
+    if (!IsPlainEntryName(name) || dirLength + length >= (size_t)kPathBufferSize)
         return false;
     memcpy(path + dirLength, name, length + 1);
     return true;
+}
+
+// The listing converts names to ANSI by best fit, so a long name can come
+// out as another file's name (full-width letters read as their plain
+// look-alikes). Where the entry has a short name, its long name is trusted
+// only when it finds that same entry again; a plain name is no pattern, so
+// this finds one entry.
+bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry)
+{
+    if (!entry.cAlternateFileName[0])
+        return true;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path, &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(find);
+    return lstrcmpiA(found.cAlternateFileName, entry.cAlternateFileName) == 0;
+}
+
+// Puts after the directory a name that reaches this entry's own file: its
+// long name where that one does, else its short name (which also stands in
+// for a long name too long for the path buffer). False when neither does.
+bool EntryPath(char path[kPathBufferSize], size_t dirLength, const WIN32_FIND_DATAA& entry)
+{
+    if (PutName(path, dirLength, entry.cFileName) && LeadsToEntry(path, entry))
+        return true;
+    return PutName(path, dirLength, entry.cAlternateFileName);
+}
+
+bool IsOwnFolder(const char* folder)
+{
+    DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A Trashcan that is a link (a junction, or under Wine a host symlink), or
+// that lies in a RECYCLED folder that is one, leads out of the drive's own
+// tree: emptying it would delete files that were never deleted. Both levels
+// are read once, before the listing; the root is the drive itself.
+bool TrashcanIsOwnFolder(const char* pattern)
+{
+    char folder[kPathBufferSize];
+    size_t length = DirectoryLength(pattern);   // "X:\RECYCLED\TRASHCAN\"
+    if (length < 2)
+        return false;
+    memcpy(folder, pattern, length - 1);
+    folder[length - 1] = '\0';
+    if (!IsOwnFolder(folder))
+        return false;
+    char* slash = strrchr(folder, '\\');
+    if (!slash)
+        return false;
+    *slash = '\0';
+    return IsOwnFolder(folder);
 }
 
 }  // namespace
@@ -60,6 +110,8 @@ ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisp
     wvsprintfA(driveText, format, (va_list)args);
     SetDlgItemTextA(display.dialog, IDC_PROGRESS_DRIVE, driveText);
 
+    if (!TrashcanIsOwnFolder(pattern))
+        return result;
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA(pattern, &entry);
     if (find == INVALID_HANDLE_VALUE)
@@ -115,12 +167,35 @@ void ShowRemoved(RemovalRun* run)
     SetDlgItemTextA(run->dialog, IDC_PROGRESS_PERCENT, text);
 }
 
+// Deletes the file an entry's path reached, read-only, hidden or system
+// alike. An entry that no name reaches counts as a file that cannot be
+// deleted: passed over, it would let the index file go while it stays.
+// False after a failure, which the user has then been told of.
+bool RemoveEntryFile(const char* path, bool reached, RemovalRun* run)
+{
+    run->lastDeletionOk = false;
+    if (reached) {
+        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        run->lastDeletionOk = DeleteFileA(path) != FALSE;
+    }
+    if (!run->lastDeletionOk) {
+        MessageBeep(0);
+        run->reportFailure();
+        return false;
+    }
+    ShowRemoved(run);
+    ++run->removed;
+    return true;
+}
+
 }  // namespace
 
 void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* run)
 {
     char pattern[kPathBufferSize];
     TrashcanPattern(driveLetter, letterCase, pattern);
+    if (!TrashcanIsOwnFolder(pattern))
+        return;
     char path[kPathBufferSize];
     lstrcpyA(path, pattern);
     size_t dirLength = DirectoryLength(pattern);
@@ -130,17 +205,14 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
     if (find == INVALID_HANDLE_VALUE)
         return;
     while (!*run->cancel) {
-        if (!IsIndexFileName(entry.cFileName) && EntryPath(path, dirLength, entry) &&
-            !(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY)) {
-            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-            run->lastDeletionOk = DeleteFileA(path) != FALSE;
-            if (!run->lastDeletionOk) {
-                MessageBeep(0);
-                run->reportFailure();
+        // Subdirectories are never entered or removed, whatever their name;
+        // neither is an entry whose path turns out to reach a directory.
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsIndexFileName(entry.cFileName)) {
+            DWORD attributes =
+                EntryPath(path, dirLength, entry) ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+            bool reached = attributes != INVALID_FILE_ATTRIBUTES;
+            if ((!reached || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) && !RemoveEntryFile(path, reached, run))
                 break;
-            }
-            ShowRemoved(run);
-            ++run->removed;
         }
         if (*run->cancel || !FindNextFileA(find, &entry))
             break;

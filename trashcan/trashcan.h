@@ -31,7 +31,9 @@ struct ScanResult {
 };
 
 // Counts the plain files of one drive's Trashcan. The count on the screen
-// moves in steps of four. Stops between entries once *cancel is set.
+// moves in steps of four. Stops between entries once *cancel is set. A
+// Trashcan that is a link, or lies in a RECYCLED folder that is one, counts
+// nothing.
 ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisplay& display,
                         const volatile BYTE* cancel);
 
@@ -52,9 +54,12 @@ struct RemovalRun {
 void SetRemovalRange(HWND bar, long total);
 
 // Deletes the plain files of one drive's Trashcan (read-only, hidden and
-// system ones too), then its index file if the run's last deletion succeeded
-// and the run was not cancelled. A file that cannot be deleted is reported
-// and ends this drive; its other files and its index file stay.
+// system ones too), each by a name that reaches that very file, then its
+// index file if the run's last deletion succeeded and the run was not
+// cancelled. A file that cannot be deleted, or that no name reaches, is
+// reported and ends this drive; its other files and its index file stay.
+// A Trashcan that is a link, or lies in a RECYCLED folder that is one, is
+// left as it is.
 void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* run);
 
 #endif

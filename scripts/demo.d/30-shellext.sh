@@ -40,12 +40,7 @@ popup() {
   if grep -q 'menu shown' "$out"; then
     sleep 0.5   # the X server draws what Wine flushed a moment ago
     shot "$1"
-    local png=$DEMO_SHOTS/$1.png
-    if [[ -s $png ]]; then
-      pngtopnm "$png" | pamcut -left 0 -top 0 -width "${size%x*}" -height "${size#*x}" |
-        pnmtopng >"$png.tmp" &&
-        mv "$png.tmp" "$png"
-    fi
+    crop "$1" "${size%x*}" "${size#*x}"
   else
     echo "the $2 menu did not come up" >&2
   fi

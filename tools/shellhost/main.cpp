@@ -28,7 +28,10 @@ const char kUsage[] =
     "         --popup shows the menu as the shell would and runs the chosen command;\n"
     "         --hold closes it again after MS milliseconds.\n"
     "       shellhost invoke VERB PATH...   runs command offset VERB (or a verb text)\n"
-    "       shellhost props DRIVE           shows the pages the drive handler adds\n"
+    "       shellhost props [--reselect PATH] DRIVE\n"
+    "         shows the pages the drive handler adds in a property sheet;\n"
+    "         --reselect initialises a handler with PATH after the pages were\n"
+    "         added, as another menu of the shell would while the sheet is open.\n"
     "       shellhost register DLLPATH [--user]\n"
     "       shellhost unregister [--user]\n";
 
@@ -263,7 +266,7 @@ BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM lParam)
     return TRUE;
 }
 
-int PropsCommand(const std::string& drive)
+int PropsCommand(const std::string& drive, const std::string& reselect)
 {
     std::string root = drive;
     if (root.size() == 2 && root[1] == ':')
@@ -288,6 +291,12 @@ int PropsCommand(const std::string& drive)
     printf("AddPages: 0x%08lX, %u pages\n", (unsigned long)hr, (unsigned)pages.size());
     if (pages.empty())
         return 0;
+    if (!reselect.empty()) {
+        HandlerChoice other;
+        IShellExtInit* next = CreateInitialised(std::vector<std::string>(1, reselect), &other);
+        if (next)
+            next->Release();
+    }
 
     InitCommonControls();
     PROPSHEETHEADERA header;
@@ -351,8 +360,11 @@ int main(int argc, char** argv)
     bool popup = false;
     UINT flags = CMF_NORMAL;
     std::vector<std::string> args;
+    std::string reselect;
     for (int i = 2; i < argc; ++i) {
-        if (!strcmp(argv[i], "--popup"))
+        if (!strcmp(argv[i], "--reselect") && i + 1 < argc)
+            reselect = argv[++i];
+        else if (!strcmp(argv[i], "--popup"))
             popup = true;
         else if (!strcmp(argv[i], "--hold") && i + 1 < argc)
             HoldMs = (UINT)strtoul(argv[++i], NULL, 10);
@@ -370,7 +382,7 @@ int main(int argc, char** argv)
     else if (command == "invoke" && args.size() >= 2)
         result = InvokeCommand(args[0], std::vector<std::string>(args.begin() + 1, args.end()));
     else if (command == "props" && args.size() == 1)
-        result = PropsCommand(args[0]);
+        result = PropsCommand(args[0], reselect);
     else
         fputs(kUsage, stderr);
     // Lets the extension go as the shell does when it is idle.

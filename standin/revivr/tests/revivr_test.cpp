@@ -95,6 +95,15 @@ public:
     }
     HWND window() const { return window_; }
 
+    // The window can be enumerated while CreateWindowA is still making its
+    // label and list: wait (bounded) for what the test reads, not for the
+    // window. The caller then compares, so a wrong listing still shows.
+    void WaitFor(const std::string& label, const std::vector<std::string>& files) const
+    {
+        for (int i = 0; i < 500 && (Label() != label || Files() != files); i++)
+            Sleep(20);
+    }
+
     std::string Label() const
     {
         char text[300] = "";
@@ -182,6 +191,7 @@ TEST_F(Revivr, DriveArgumentIsRecordedAndItsTrashcanListed)
 {
     RevivrRun run("\"" + Exe() + "\"   C:\\ /drv");
     ASSERT_TRUE(run.window());
+    run.WaitFor(kTrashcan, kListed);
     EXPECT_EQ(run.Label(), kTrashcan);
     EXPECT_EQ(run.Files(), kListed);  // no index file, no subdirectory
     EXPECT_TRUE(run.Close());
@@ -192,6 +202,7 @@ TEST_F(Revivr, FolderArgumentListsTheTrashcanOfItsDrive)
 {
     RevivrRun run(Exe() + " c:\\some folder\\deeper");
     ASSERT_TRUE(run.window());
+    run.WaitFor(kTrashcan, kListed);
     EXPECT_EQ(run.Label(), kTrashcan);
     EXPECT_EQ(run.Files(), kListed);
     EXPECT_TRUE(run.Close());

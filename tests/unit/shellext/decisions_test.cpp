@@ -33,6 +33,17 @@ TEST(DriveNumber, UpperCaseLettersOnly)
     EXPECT_EQ(0, DriveNumberOfPath(nullptr));
 }
 
+TEST(DriveNumber, APageTakesLowerCaseLettersToo)
+{
+    EXPECT_EQ(4, PageDriveOfPath("D:\\"));
+    EXPECT_EQ(4, PageDriveOfPath("d:\\"));
+    EXPECT_EQ(1, PageDriveOfPath("a"));
+    EXPECT_EQ(26, PageDriveOfPath("z:"));
+    for (const char* path : {"@:\\", "[:\\", "`:\\", "{:\\", "\\\\SERVER\\SHARE", "\xC4:\\", ""})
+        EXPECT_EQ(0, PageDriveOfPath(path)) << path;
+    EXPECT_EQ(0, PageDriveOfPath(nullptr));
+}
+
 TEST(Companions, EachHandlersRule)
 {
     const struct {
@@ -69,9 +80,11 @@ TEST(Companions, NothingWithoutASelectionOnADrive)
         for (CompanionKind c : {kMenu, kSheet}) {
             EXPECT_EQ(kRefused, DecideCompanion(h, c, 0, 3, 4));
             EXPECT_EQ(kRefused, DecideCompanion(h, c, -1, 3, 4));
-            EXPECT_EQ(kRefused, DecideCompanion(h, c, 1, 3, 0));
         }
+        EXPECT_EQ(kRefused, DecideCompanion(h, kMenu, 1, 3, 0));
     }
+    // The page takes "d:\" as D: and refuses a path without a letter itself.
+    EXPECT_EQ(kAccepted, DecideCompanion(kDrive, kSheet, 1, 3, 0));
 }
 
 TEST(Menus, UndeleteOnlyForOneFolder)

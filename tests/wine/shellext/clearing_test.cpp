@@ -343,4 +343,41 @@ TEST_F(DriveClearing, OneFlowAtATimeOnItsOwnDriveAndTheDllStaysForItsWorker)
     EXPECT_EQ(8u, files::List(files::Trashcan('E')).size());
 }
 
+BOOL CALLBACK KeepPage(HPROPSHEETPAGE page, LPARAM kept)
+{
+    *reinterpret_cast<HPROPSHEETPAGE*>(kept) = page;
+    return TRUE;
+}
+
+TEST_F(DriveClearing, APageClosedLongAgoOwnsNoDialog)
+{
+    // The drive page, opened and closed on the shell's thread, leaves its
+    // window behind as the owner of the flows' dialogs.
+    std::thread([] {
+        Ptr<IShellExtInit> init(sext::Bin().Handler(CLSID_SalvoraDriveHandler, {"D:\\"}));
+        Ptr<IShellPropSheetExt> ext(init ? sext::Sheet(init.get()) : NULL);
+        HPROPSHEETPAGE page = NULL;
+        if (ext)
+            ext->AddPages(KeepPage, reinterpret_cast<LPARAM>(&page));
+        PROPSHEETHEADERA header = {};
+        header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+        header.dwFlags = PSH_MODELESS;
+        header.nPages = 1;
+        header.phpage = &page;
+        HWND sheet = page ? (HWND)PropertySheetA(&header) : NULL;
+        EXPECT_TRUE(sheet != NULL);
+        DestroyWindow(sheet);
+    }).join();
+
+    Fill('D', 1);
+    ASSERT_TRUE(standin::SetDelay(500));
+    auto command = Clear('D');
+    HWND scan = WaitForDialog(kScan);
+    ASSERT_TRUE(scan != NULL);
+    EXPECT_EQ(NULL, GetWindow(scan, GW_OWNER));
+    standin::SetDelay(0);
+    ui::Dismiss(WaitForBox("Salvora").window, IDNO);
+    ASSERT_TRUE(command->WaitDone());
+}
+
 }  // namespace

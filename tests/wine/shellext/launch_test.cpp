@@ -20,74 +20,12 @@ namespace {
 using sext::Ptr;
 typedef std::vector<std::string> Paths;
 
+using sext::RevivrWatch;
+
 std::string LogPath()
 {
-    return files::BinDir() + "\\REVIVR.LOG";
+    return sext::RevivrLogPath();
 }
-
-BOOL CALLBACK CollectRevivr(HWND window, LPARAM lParam)
-{
-    char cls[32] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (!strcmp(cls, "RevivrWindow"))
-        reinterpret_cast<std::set<HWND>*>(lParam)->insert(window);
-    return TRUE;
-}
-
-std::set<HWND> RevivrWindows()
-{
-    std::set<HWND> windows;
-    EnumWindows(CollectRevivr, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-// Closes a REVIVR.EXE window and waits until its process has ended.
-bool CloseWindowAndWait(HWND window)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    bool gone = process && WaitForSingleObject(process, ui::kWait) == WAIT_OBJECT_0;
-    if (process)
-        CloseHandle(process);
-    return gone;
-}
-
-// The REVIVR.EXE windows that were open before a test are none of its
-// business: it waits for one of its own, closes it and waits until that
-// program has ended.
-class RevivrWatch {
-public:
-    RevivrWatch() : before_(RevivrWindows()) {}
-
-    bool CloseNext()
-    {
-        HWND found = NULL;
-        ui::WaitUntil([&] {
-            for (HWND w : RevivrWindows())
-                if (!before_.count(w) && !closed_.count(w) && IsWindowVisible(w))
-                    found = w;
-            return found != NULL;
-        });
-        if (!found)
-            return false;
-        closed_.insert(found);
-        return CloseWindowAndWait(found);
-    }
-
-    // Leaves no program of the test running, whatever went wrong.
-    void CloseAll()
-    {
-        for (HWND w : RevivrWindows())
-            if (!before_.count(w))
-                CloseWindowAndWait(w);
-    }
-
-private:
-    std::set<HWND> before_;
-    std::set<HWND> closed_;
-};
 
 class Launch : public ::testing::Test {
 protected:

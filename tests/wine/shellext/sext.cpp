@@ -1,6 +1,7 @@
 #include "sext.h"
 
 #include "support/files.h"
+#include "support/ui.h"
 #include "tools/shellhost/dropdata.h"
 
 namespace sext {
@@ -156,6 +157,68 @@ std::string GuidText(const GUID& guid)
     if (StringFromGUID2(guid, wide, 64))
         WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
     return text;
+}
+
+std::string RevivrLogPath()
+{
+    return files::BinDir() + "\\REVIVR.LOG";
+}
+
+namespace {
+
+BOOL CALLBACK CollectRevivr(HWND window, LPARAM lParam)
+{
+    char cls[32] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (!strcmp(cls, "RevivrWindow"))
+        reinterpret_cast<std::set<HWND>*>(lParam)->insert(window);
+    return TRUE;
+}
+
+std::set<HWND> RevivrWindows()
+{
+    std::set<HWND> windows;
+    EnumWindows(CollectRevivr, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// Closes a REVIVR.EXE window and waits until its process has ended.
+bool CloseWindowAndWait(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    bool gone = process && WaitForSingleObject(process, ui::kWait) == WAIT_OBJECT_0;
+    if (process)
+        CloseHandle(process);
+    return gone;
+}
+
+}  // namespace
+
+RevivrWatch::RevivrWatch() : before_(RevivrWindows()) {}
+
+bool RevivrWatch::CloseNext()
+{
+    HWND found = NULL;
+    ui::WaitUntil([&] {
+        for (HWND w : RevivrWindows())
+            if (!before_.count(w) && !closed_.count(w) && IsWindowVisible(w))
+                found = w;
+        return found != NULL;
+    });
+    if (!found)
+        return false;
+    closed_.insert(found);
+    return CloseWindowAndWait(found);
+}
+
+void RevivrWatch::CloseAll()
+{
+    for (HWND w : RevivrWindows())
+        if (!before_.count(w))
+            CloseWindowAndWait(w);
 }
 
 }  // namespace sext

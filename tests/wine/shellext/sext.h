@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -97,6 +98,24 @@ private:
     std::atomic<bool> done_{false};
     HRESULT result_ = E_FAIL;
     std::thread thread_;
+};
+
+// The command lines REVIVR.EXE records, one a line, beside the DLL.
+std::string RevivrLogPath();
+
+// The REVIVR.EXE windows that were open before a test are none of its
+// business: it waits for one of its own, closes it and waits until that
+// program has ended.
+class RevivrWatch {
+public:
+    RevivrWatch();
+    bool CloseNext();
+    // Leaves no program of the test running, whatever went wrong.
+    void CloseAll();
+
+private:
+    std::set<HWND> before_;
+    std::set<HWND> closed_;
 };
 
 }  // namespace sext

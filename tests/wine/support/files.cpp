@@ -69,6 +69,9 @@ bool RemoveTree(const std::string& path)
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         return DeleteFileA(path.c_str()) != FALSE;
     }
+    // A link to a folder elsewhere: what it leads to is not this tree's.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return RemoveDirectoryA(path.c_str()) != FALSE;
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
     bool ok = true;

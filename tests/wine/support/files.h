@@ -23,7 +23,8 @@ bool MakeFile(const std::string& path, DWORD size = 0, DWORD attributes = 0);
 bool Exists(const std::string& path);
 // Names of the plain files in a folder (no subfolders), sorted.
 std::vector<std::string> List(const std::string& dir);
-// Deletes a folder and everything in it, read-only files included.
+// Deletes a folder and everything in it, read-only files included; a link
+// to a folder is not followed (Wine cannot remove one: false).
 bool RemoveTree(const std::string& path);
 
 // Links and trees through the Linux host, for what Win32 under Wine cannot

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/files.h"
+#include "support/hostside.h"
 #include "support/ui.h"
 #include "trashcan/trashcan.h"
 
@@ -242,6 +243,94 @@ TEST_F(Trashcan, NamesTooLongForThePathBufferAreReachedByTheirShortName)
     EXPECT_EQ(0, g_failures);
     EXPECT_EQ(1, run.removed);
     EXPECT_TRUE(files::List(files::Trashcan(kDrive)).empty());
+}
+
+// Names as the host can leave them on a drive, which the ANSI calls cannot
+// make: whether the listing's ANSI name reaches the file or not, the short
+// name does, except where Wine gives none (a control character).
+TEST_F(Trashcan, EachFileIsReachedByANameThatLeadsToItOrReported)
+{
+    const std::string trashcan = host::Quote(host::PathOf(files::Trashcan(kDrive)));
+    const char* const reachable[] = {
+        "q?.txt", "a*b.txt", "lt<gt>.txt", "blank ",
+        "dot.", "dot",                               // "dot." names "dot"
+        "\xe4\xb8\xad.txt",                          // outside the code page: "?.txt"
+        "\xef\xbd\x81\xef\xbd\x82", "ab",            // full-width letters read "ab"
+    };
+    std::string make = "cd " + trashcan + "; mkdir dir.; touch dir./inner";
+    for (const char* name : reachable)
+        make += "; touch -- " + host::Quote(name);
+    ASSERT_TRUE(host::Run(make));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+
+    ScanDisplay display = {window_.Window(), NULL, 0};
+    ScanResult found = {};
+    RunAsWorker([&] { found = ScanTrashcan(kDrive, UpperCasePattern, display, &cancel_); });
+    EXPECT_EQ(9, found.files);
+    g_failures = 0;
+    RemovalRun run = NewRun(window_, found.files, &cancel_);
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+    EXPECT_EQ(0, g_failures);
+    EXPECT_EQ(9, run.removed);
+    EXPECT_TRUE(files::List(files::Trashcan(kDrive)).empty());
+    EXPECT_TRUE(host::Run("test -f " + trashcan + "/dir./inner"));   // folders are passed over
+
+    ASSERT_TRUE(host::Run("touch " + trashcan + "/\"$(printf 'ctl\\001x')\""));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+    run = NewRun(window_, 1, &cancel_);
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+    EXPECT_EQ(1, g_failures);
+    EXPECT_FALSE(run.lastDeletionOk);
+    EXPECT_EQ((std::vector<std::string>{"ctl\x01x", "salvora.inf"}), files::List(files::Trashcan(kDrive)));
+}
+
+// A Trashcan, or the RECYCLED folder above it, that is a link to a folder
+// elsewhere: nothing there is counted or deleted.
+class LinkedTrashcan : public Trashcan {
+protected:
+    void SetUp() override
+    {
+        Trashcan::SetUp();
+        ASSERT_TRUE(files::MakeDirs(elsewhere_ + "\\TRASHCAN"));
+        for (const char* name : {"kept.txt", "salvora.inf"})
+            ASSERT_TRUE(files::MakeFile(elsewhere_ + "\\TRASHCAN\\" + name));
+    }
+    void TearDown() override
+    {
+        host::Run("rm -rf " + recycled_);   // Wine cannot remove a link, rm does not follow one
+        files::RemoveTree(elsewhere_);
+        Trashcan::TearDown();
+    }
+    const std::string elsewhere_ = files::ScratchDir("elsewhere");
+    const std::string recycled_ = host::Quote(host::PathOf(std::string(1, kDrive) + ":\\RECYCLED"));
+    const std::string there_ = host::Quote(host::PathOf(elsewhere_));
+};
+
+TEST_F(LinkedTrashcan, NothingBeyondTheLinkIsCountedOrDeleted)
+{
+    const std::pair<const char*, std::string> links[] = {
+        {"RECYCLED\\TRASHCAN", "rmdir " + recycled_ + "/TRASHCAN; ln -s " + there_ + "/TRASHCAN " + recycled_},
+        {"RECYCLED", "rm -r " + recycled_ + "; ln -s " + there_ + " " + recycled_},
+    };
+    for (const auto& link : links) {
+        SCOPED_TRACE(link.first);
+        ASSERT_TRUE(
+            host::Run("rm -rf " + recycled_ + "; mkdir -p " + recycled_ + "/TRASHCAN; " + link.second));
+        ASSERT_TRUE(GetFileAttributesA((std::string(1, kDrive) + ":\\" + link.first).c_str()) &
+                    FILE_ATTRIBUTE_REPARSE_POINT);
+
+        ScanDisplay display = {window_.Window(), NULL, 0};
+        ScanResult found = {};
+        RunAsWorker([&] { found = ScanTrashcan(kDrive, UpperCasePattern, display, &cancel_); });
+        EXPECT_EQ(0, found.files);
+        g_failures = 0;
+        RemovalRun run = NewRun(window_, 1, &cancel_);
+        run.lastDeletionOk = true;   // an earlier drive ended well
+        RunAsWorker([&] { RemoveTrashcanFiles(kDrive, LowerCasePattern, &run); });
+        EXPECT_EQ(0, run.removed + g_failures);
+        EXPECT_EQ((std::vector<std::string>{"kept.txt", "salvora.inf"}),
+                  files::List(elsewhere_ + "\\TRASHCAN"));
+    }
 }
 
 TEST_F(Trashcan, BarsBeyondSixteenBitsAreScaled)
