@@ -10,7 +10,6 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "modulepath/modulepath.h"
 #include "modulepath/pathjoin.h"
 #include "shellext/forcedecisions.h"
 #include "trashcan/progress.h"
@@ -76,6 +75,8 @@ bool DeleteOneFile(ForceDeleteRun* run, const char* path)
     // It became a link since it was listed.
     if (KindOfItem(attributes) == ItemKind::Link)
         return false;
+    // Read-only, hidden or system, or not to be examined: asked about
+    // unless the user said "Yes to all", and bared before it goes.
     bool isProtected = AsksBeforeDeleting(attributes, false);
     if (AsksBeforeDeleting(attributes, run->yesToAll)) {
         UpdateScreen(run);

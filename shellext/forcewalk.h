@@ -9,6 +9,9 @@
 #include "modulepath/modulepath.h"
 #include "shellext/selectionlist.h"
 
+// String 7 or 8 followed by a file name of up to 259 characters.
+const int kActionTextSize = 301;
+
 // The answers to the confirmation of a protected file.
 enum class ProtectedFileAnswer { Yes, YesToAll, No, Cancel, NotAsked };
 
@@ -31,7 +34,7 @@ struct ForceDeleteRun {
     bool walkOK;                    // false after an item that stayed: the walk ends
     int percentShown;               // the percentage on the screen plus one; 0 for none yet
     // What the screen is to show, and when it was last brought up to date.
-    char action[301];
+    char action[kActionTextSize];
     bool actionChanged;
     bool countChanged;
     DWORD shownAt;
