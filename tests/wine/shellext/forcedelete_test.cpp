@@ -17,6 +17,7 @@
 
 #include "sext.h"
 #include "support/files.h"
+#include "support/hostside.h"
 #include "support/standin.h"
 #include "support/ui.h"
 
@@ -34,6 +35,20 @@ const int kMessage = 12295, kYesToAll = 12807;
 const DWORD kProtected = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 std::string In(const std::string& relative) { return kArea + "\\" + relative; }
+
+// Links are made and trees that hold them removed by the host: Win32 under
+// Wine makes no link, and its RemoveDirectoryA on a link removes the folder
+// it points to. rm does not follow a link.
+std::string LinkCommand(const std::string& link, const std::string& target)
+{
+    return "ln -s " + host::Quote(host::PathOf(target)) + " " + host::Quote(host::PathOf(link)) + "\n";
+}
+
+bool RemoveTree(const std::string& path)
+{
+    std::string hostPath = host::PathOf(path);
+    return !hostPath.empty() && host::Run("rm -rf " + host::Quote(hostPath));
+}
 
 std::string AskedAbout(const std::string& path)
 {
@@ -101,7 +116,7 @@ protected:
         ASSERT_TRUE(standin::Reset());
         ASSERT_TRUE(standin::Protect('D'));
         for (const std::string& dir : {kArea, kOutside}) {
-            ASSERT_TRUE(files::RemoveTreeOnHost(dir));
+            ASSERT_TRUE(RemoveTree(dir));
             ASSERT_TRUE(files::MakeDirs(dir));
         }
         FreshLog();
@@ -118,8 +133,8 @@ protected:
         // No worker of a test may outlive it.
         EXPECT_TRUE(ui::WaitUntil([] { return sext::Bin().CanUnloadNow() == S_OK; }));
         standin::Reset();
-        files::RemoveTreeOnHost(kArea);
-        files::RemoveTreeOnHost(kOutside);
+        RemoveTree(kArea);
+        RemoveTree(kOutside);
     }
 
     // The command as the shell runs it for the clicked (first) item.
@@ -365,7 +380,7 @@ TEST_F(ForceDelete, NeverThroughALinkNorPastAPathBuffer)
     // A selected link: the walk ends before it, its folder stays whole.
     ASSERT_TRUE(files::MakeDirs(kOutside + "\\T"));
     ASSERT_TRUE(files::MakeFile(kOutside + "\\T\\kept", 5));
-    ASSERT_TRUE(files::MakeUnixLink(In("link"), kOutside + "\\T"));
+    ASSERT_TRUE(host::Run(LinkCommand(In("link"), kOutside + "\\T")));
     MakeFiles({"after\\x"});
     auto command = Run({In("link"), In("after")});
     Confirm(kItemsCaption);
@@ -373,7 +388,7 @@ TEST_F(ForceDelete, NeverThroughALinkNorPastAPathBuffer)
     EXPECT_EQ((Listing{{"\\T", 16}, {"\\T\\kept", 32}}), TreeOf(kOutside));
     EXPECT_TRUE(files::Exists(In("after\\x")));
     EXPECT_TRUE(requests_.SuspendedThenResumed());
-    ASSERT_TRUE(files::RemoveTreeOnHost(In("link")) && files::RemoveTreeOnHost(In("after")));
+    ASSERT_TRUE(RemoveTree(In("link")) && RemoveTree(In("after")));
 
     // Deeper than a path buffer: long names are reached through their
     // short names; what no name can reach ends the walk, as does a folder
@@ -446,6 +461,7 @@ struct Case {
     std::mt19937 random;
     std::vector<Node> top;
     std::vector<std::string> outsideFolders;
+    std::string links;          // the host's commands that make them
     std::string description;
 
     explicit Case(unsigned seed) : random(seed) {}
@@ -478,7 +494,7 @@ struct Case {
                 ASSERT_TRUE(files::MakeFile(In(relative), Pick(100), attributes));
                 description += "  file " + relative + " " + std::to_string(attributes) + "\n";
             } else if (kind < 12) {
-                ASSERT_TRUE(files::MakeUnixLink(In(relative), outsideFolders[Pick(3)]));
+                links += LinkCommand(In(relative), outsideFolders[Pick(3)]);
                 description += "  link " + relative + "\n";
             } else {
                 ASSERT_TRUE(files::MakeDirs(In(relative)));
@@ -614,8 +630,8 @@ TEST_F(ForceDelete, RandomTreesSelectionsAndAnswers)
         c.MakeOutside();
         int serial = 0;
         c.Make("", 0, &serial);
-        if (HasFatalFailure())
-            return;
+        if (HasFatalFailure() || (!c.links.empty() && !host::Run(c.links)))
+            FAIL() << "seed " << seed << ": the tree cannot be made";
         std::vector<Node> top = Case::Read("");
         // Some of the top items, in any order: the shell's selection.
         std::vector<const Node*> selection;

@@ -27,16 +27,6 @@ std::vector<std::string> List(const std::string& dir);
 // to a folder is not followed (Wine cannot remove one: false).
 bool RemoveTree(const std::string& path);
 
-// Links and trees through the Linux host, for what Win32 under Wine cannot
-// do: make a Unix symbolic link, and remove a tree that holds links without
-// going through them (RemoveTree would, and Wine's RemoveDirectoryA on a link
-// removes the folder it points to). Both poll until the host is done.
-// The host's path of a Windows path ("" when Wine knows none).
-std::string UnixPath(const std::string& path);
-// A symbolic link at link to the existing target (both Windows paths).
-bool MakeUnixLink(const std::string& link, const std::string& target);
-bool RemoveTreeOnHost(const std::string& path);
-
 // The folder the test programs, the product and the stand-ins are built into.
 std::string BinDir();
 // A fresh, empty folder for one test, removed again by the caller.
