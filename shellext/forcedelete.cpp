@@ -1,8 +1,193 @@
+// ForceDelete's flow: the confirmation of the selection, the progress dialog
+// with its worker, and the confirmation of each read-only, hidden or system
+// file, which the worker shows. The walk is in forcewalk.cpp.
 #include "shellext/forcedelete.h"
 
-// The confirmations, the progress dialog and its worker are not built yet;
-// until then the command deletes nothing.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "driver/driver.h"
+#include "shellext/flow.h"
+#include "shellext/forcedecisions.h"
+#include "shellext/forcewalk.h"
+#include "shellext/resource.h"
+#include "shellext/selection.h"
+#include "shellext/server.h"
+
+namespace {
+
+// The run of the open flow. BeginFlow waits for an earlier worker, so a run
+// is never filled while another worker still reads it.
+ForceDeleteRun Run;
+
+// The system shell library's animation of deleting for good.
+const int kAnimation = 164;
+
+// wvsprintfA writes at most 1,024 characters: the longest path fits into
+// every message.
+const int kMessageSize = 1025;
+
+enum ConfirmMode { SelectionMode = 0, ProtectedFileMode = 1 };
+
+struct ConfirmRequest {
+    ConfirmMode mode;
+    const char* path;    // the first selected item, or the protected file
+    int32_t count;       // the items of the selection
+};
+
+void SetTextFromString(HWND window, UINT stringId)
+{
+    char text[kPathBufferSize] = "";
+    LoadStringA(DllModule, stringId, text, sizeof text);
+    SetWindowTextA(window, text);
+}
+
+void InitConfirmation(HWND dialog, const ConfirmRequest& request)
+{
+    ConfirmationText text = ProtectedFileConfirmation();
+    if (request.mode == SelectionMode) {
+        DWORD attributes = request.count == 1 ? GetFileAttributesA(request.path) : 0;
+        text = SelectionConfirmation(request.count, attributes);
+    }
+    char format[kPathBufferSize] = "";
+    LoadStringA(DllModule, text.messageId, format, sizeof format);
+    DWORD_PTR args[1] = {text.countInMessage ? (DWORD_PTR)(LONG)request.count : (DWORD_PTR)request.path};
+    char message[kMessageSize];
+    wvsprintfA(message, format, (va_list)args);
+    SetDlgItemTextA(dialog, IDC_CONFIRM_MESSAGE, message);
+    SetTextFromString(dialog, text.captionId);
+}
+
+// Dialogs 3200 and 3400; the creation parameter is a ConfirmRequest.
+INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitConfirmation(dialog, *reinterpret_cast<const ConfirmRequest*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDCANCEL:
+        case IDYES:
+        case IDNO:
+        case IDC_CONFIRM_YES_TO_ALL:
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// Shown by the worker with no owner: it holds up the worker alone.
+ProtectedFileAnswer AskAboutProtectedFile(const char* path, long itemTotal)
+{
+    ConfirmRequest request = {ProtectedFileMode, path, 0};
+    INT_PTR answer = DialogBoxParamA(DllModule, MAKEINTRESOURCEA(ProtectedFileDialog(itemTotal)), NULL,
+                                     ConfirmDialogProc, (LPARAM)&request);
+    switch (answer) {
+    case IDYES:
+        return ProtectedFileAnswer::Yes;
+    case IDC_CONFIRM_YES_TO_ALL:
+        return ProtectedFileAnswer::YesToAll;
+    case IDNO:
+        return ProtectedFileAnswer::No;
+    case IDCANCEL:
+        return ProtectedFileAnswer::Cancel;
+    }
+    return ProtectedFileAnswer::NotAsked;
+}
+
+DWORD WINAPI ForceDeleteWorker(void*)
+{
+    ForceDeleteRun* run = &Run;
+    LoadStringA(DllModule, IDS_ACTION_DELETING_FILE, run->fileAction, sizeof run->fileAction);
+    LoadStringA(DllModule, IDS_ACTION_REMOVING_FOLDER, run->folderAction, sizeof run->folderAction);
+    char scanning[kPathBufferSize] = "";
+    LoadStringA(DllModule, IDS_SCANNING, scanning, sizeof scanning);
+    SetWindowTextA(run->actionText, scanning);
+    CountSelection(run);
+
+    // The driver keeps nothing that is deleted between these two requests;
+    // the second one comes however the deletion pass ended.
+    DWORD returned = 0;
+    DriverRequest(SuspendTracking, NULL, 0, NULL, 0, &returned);
+    DeleteSelection(run);
+    DriverRequest(ResumeTracking, NULL, 0, NULL, 0, &returned);
+
+    if (!*run->cancel)
+        PostMessageA(run->dialog, WM_WORKERDONE, 0, 0);
+    run->paths->Drop();
+    return 0;
+}
+
+void PrepareProgress(HWND dialog)
+{
+    ProgressBar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    SendMessageA(ProgressBar, PBM_SETSTEP, 1, 0);
+    SetTextFromString(dialog, IDS_FORCEDELETE_CAPTION);
+    Run.dialog = dialog;
+    Run.actionText = GetDlgItem(dialog, IDC_PROGRESS_TEXT);
+    Run.bar = ProgressBar;
+    Run.percentText = GetDlgItem(dialog, IDC_PROGRESS_PERCENT);
+}
+
+const ProgressDialogKind kProgressDialog = {
+    WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_AUTOPLAY, 0, 0, 30, 30, kAnimation,
+    PrepareProgress, ForceDeleteWorker, IDCANCEL, IDCANCEL};
+
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    return ProgressDialogMessage(kProgressDialog, dialog, message, wParam);
+}
+
+// Takes over the held selection: the worker lets go of it when it ends, or
+// this flow does when no worker took it.
+void ConfirmAndDelete(TSelectionList* paths, int32_t count, HWND owner)
+{
+    ConfirmRequest request = {SelectionMode, paths->PathAt(0), count};
+    // Only Yes goes on; No, Escape, the close box and a quit end it here.
+    if (RunFlowDialog(IDD_CONFIRM, NULL, ConfirmDialogProc, (LPARAM)&request) != IDYES) {
+        paths->Drop();
+        return;
+    }
+    Run = ForceDeleteRun();
+    Run.paths = paths;
+    Run.cancel = &CancelRequested;
+    Run.ask = AskAboutProtectedFile;
+    Run.walkOK = true;
+    WorkerThreadId = 0;
+    INT_PTR result = RunFlowDialog(IDD_PROGRESS, owner, ProgressDialogProc);
+    if (WorkerThreadId == 0) {
+        paths->Drop();
+        return;
+    }
+    // A thread that is quitting has nobody left to watch the run.
+    if (result == -1)
+        CancelRequested = 1;
+    if (!CancelRequested)
+        JoinFlowWorker();
+}
+
+}  // namespace
+
 bool RunForceDelete()
 {
+    // The selection and owner of this command, before any wait lets a new
+    // selection in.
+    if (SelectedCount <= 0 || !SelectedPaths)
+        return true;
+    int32_t count = SelectedCount;
+    TSelectionList* paths = SelectedPaths->Hold();
+    HWND owner = DialogOwner;
+    if (!BeginFlow()) {
+        paths->Drop();
+        return true;
+    }
+    // The progress bar needs the common controls; the shell's process may
+    // not have them yet.
+    InitCommonControls();
+    ConfirmAndDelete(paths, count, FlowOwner(owner));
+    EndFlow();
     return true;
 }

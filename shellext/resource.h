@@ -72,4 +72,16 @@
 #define IDC_PAGE_CLEAR_LABEL         123
 #define IDC_PAGE_UNDELETE_LABEL      124
 
+/* ForceDelete's confirmations: of the whole selection (3200), and of one
+ * read-only, hidden or system file (3200 or, with "Yes to all" and Cancel,
+ * 3400). Control 12291 keeps a text of the template that is never shown.
+ * Accelerators used: a c n y */
+#define IDD_CONFIRM                  3200
+#define IDD_CONFIRM_PROTECTED        3400
+#define IDC_CONFIRM_ICON             12304
+#define IDC_CONFIRM_UNUSED_TEXT      12291
+#define IDC_CONFIRM_MESSAGE          12295
+#define IDC_CONFIRM_YES_TO_ALL       12807
+#define IDI_FORCEDELETE              2100
+
 #endif

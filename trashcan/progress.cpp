@@ -14,6 +14,25 @@ HWND CreateShellAnimation(HWND dialog, DWORD style, int x, int y, int cx, int cy
     return animation;
 }
 
+namespace {
+
+const long kItemBarSteps = 0xFFFF;
+
+}  // namespace
+
+void SetItemRange(HWND bar, long total)
+{
+    long top = total < 0 ? 0 : total > kItemBarSteps ? kItemBarSteps : total;
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, (WORD)top));
+    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+}
+
+void ShowItemsDone(HWND bar, long done, long total)
+{
+    long position = total <= kItemBarSteps ? done : MulDiv(done, kItemBarSteps, total);
+    SendMessageA(bar, PBM_SETPOS, (WPARAM)position, 0);
+}
+
 bool QuitPending()
 {
     MSG msg;

@@ -29,6 +29,12 @@ const int IDC_PROGRESS_PERCENT = 105;   // removal, ForceDelete: the same contro
 // dialog units; none where the system has no such animation.
 HWND CreateShellAnimation(HWND dialog, DWORD style, int x, int y, int cx, int cy, int resource);
 
+// A bar that counts items. The bar of Windows 95 counts in 16 bits: up to
+// 65,535 items it has a step for each, beyond that it shows the share done.
+void SetItemRange(HWND bar, long total);
+// The bar after done of the total items it was ranged for.
+void ShowItemsDone(HWND bar, long done, long total);
+
 // True when this thread has been asked to quit: a modal loop that ends on
 // WM_QUIT posts it again, and its result is then nobody's answer.
 bool QuitPending();

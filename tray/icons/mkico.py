@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Turns an icon or bitmap drawn as text into a 16-colour .ico or .bmp file.
 
-The drawing is one line per pixel row, one character per pixel, every row as
-wide as the first; lines starting with '#' are comments. Characters name the
-colours of the standard 16-colour palette:
+The drawing is one line per pixel row, one character per pixel; lines
+starting with '#' are comments. An image is square: its rows are as wide as
+its first, and it ends when it has as many rows. An icon may hold several
+images, one after the other (a 32 x 32 and a 16 x 16, say); a bitmap holds
+one. Characters name the colours of the standard 16-colour palette:
 
     k black      r dark red     g dark green   y dark yellow
     b dark blue  m dark magenta c dark cyan    s light grey
@@ -33,7 +35,8 @@ TRANSPARENT = "."
 
 
 def read_drawing(path):
-    rows = []
+    """The images of the drawing, each a list of rows."""
+    images, rows = [], []
     with open(path, encoding="ascii") as f:
         for number, line in enumerate(f, 1):
             line = line.rstrip("\r\n")
@@ -42,15 +45,20 @@ def read_drawing(path):
             for char in line:
                 if char != TRANSPARENT and char not in INDEX:
                     sys.exit(f"{path}:{number}: unknown colour {char!r}")
+            if rows and len(line) != len(rows[0]):
+                sys.exit(f"{path}:{number}: rows differ in width")
             rows.append(line)
-    if not rows:
+            if len(rows) == len(rows[0]):
+                images.append(rows)
+                rows = []
+    if rows:
+        sys.exit(f"{path}: {len(rows[0])} x {len(rows)} is not an icon size")
+    if not images:
         sys.exit(f"{path}: no pixels")
-    width, height = len(rows[0]), len(rows)
-    if any(len(r) != width for r in rows):
-        sys.exit(f"{path}: rows differ in width")
-    if width != height or width not in (16, 32, 48):
-        sys.exit(f"{path}: {width} x {height} is not an icon size")
-    return rows
+    for image in images:
+        if len(image) not in (16, 32, 48):
+            sys.exit(f"{path}: {len(image)} x {len(image)} is not an icon size")
+    return images
 
 
 def padded(row_bytes):
@@ -72,7 +80,7 @@ def colour_bits(rows):
 PALETTE_BYTES = b"".join(struct.pack("<BBBB", b, g, r, 0) for _, (r, g, b) in PALETTE)
 
 
-def ico(rows):
+def icon_image(rows):
     size = len(rows)
     colour, mask = colour_bits(rows), b""
     for row in reversed(rows):
@@ -81,10 +89,18 @@ def ico(rows):
     # An icon's header counts the colour and the mask rows in its height.
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0,
                          len(colour) + len(mask), 0, 0, 16, 0)
-    image = header + PALETTE_BYTES + colour + mask
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), 6 + 16)
-    return directory + entry + image
+    return header + PALETTE_BYTES + colour + mask
+
+
+def ico(images):
+    data = [icon_image(rows) for rows in images]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for rows, image in zip(images, data):
+        size = len(rows)
+        directory += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    return directory + b"".join(data)
 
 
 def bmp(rows, path):
@@ -98,29 +114,39 @@ def bmp(rows, path):
     return file_header + header + PALETTE_BYTES + colour
 
 
-def preview(rows, background=(0x00, 0x80, 0x80), scale=8):
-    """A PPM enlargement for people to look at the drawing."""
+def preview(images, background=(0x00, 0x80, 0x80), scale=8):
+    """A PPM enlargement for people to look at the drawing, the images side
+    by side."""
     colours = dict(PALETTE)
+    height = max(len(rows) for rows in images) * scale
+    width = sum(len(rows) for rows in images) * scale
     out = []
-    for row in rows:
-        line = b"".join(bytes(background if c == TRANSPARENT else colours[c]) * scale
-                        for c in row)
+    for y in range(height // scale):
+        line = b""
+        for rows in images:
+            row = rows[y] if y < len(rows) else TRANSPARENT * len(rows)
+            line += b"".join(bytes(background if c == TRANSPARENT else colours[c]) * scale
+                             for c in row)
         out.extend([line] * scale)
-    size = len(rows) * scale
-    return b"P6\n%d %d\n255\n" % (size, size) + b"".join(out)
+    return b"P6\n%d %d\n255\n" % (width, height) + b"".join(out)
 
 
 def main():
     if len(sys.argv) not in (3, 4):
         sys.exit(__doc__)
-    rows = read_drawing(sys.argv[1])
+    images = read_drawing(sys.argv[1])
     out = sys.argv[2]
-    data = bmp(rows, sys.argv[1]) if out.lower().endswith(".bmp") else ico(rows)
+    if out.lower().endswith(".bmp"):
+        if len(images) != 1:
+            sys.exit(f"{sys.argv[1]}: a bitmap holds one image")
+        data = bmp(images[0], sys.argv[1])
+    else:
+        data = ico(images)
     with open(out, "wb") as f:
         f.write(data)
     if len(sys.argv) == 4:
         with open(sys.argv[3], "wb") as f:
-            f.write(preview(rows))
+            f.write(preview(images))
 
 
 if __name__ == "__main__":

@@ -345,6 +345,29 @@ TEST_F(Trashcan, BarsBeyondSixteenBitsAreScaled)
     EXPECT_EQ(7, range.iHigh);
 }
 
+TEST_F(Trashcan, ItemBarsStepUpToSixteenBitsAndShowTheShareDoneBeyond)
+{
+    const struct {
+        long total, done;
+        int top, position;
+    } cases[] = {
+        {5, 3, 5, 3},
+        {65535, 65534, 65535, 65534},
+        {70003, 1000, 65535, 936},
+        {70003, 70003, 65535, 65535},
+        {2000000000, 1000000000, 65535, 32768},
+    };
+    for (const auto& c : cases) {
+        SetItemRange(window_.Bar(), c.total);
+        ShowItemsDone(window_.Bar(), c.done, c.total);
+        PBRANGE range;
+        SendMessageA(window_.Bar(), PBM_GETRANGE, FALSE, (LPARAM)&range);
+        EXPECT_EQ(0, range.iLow);
+        EXPECT_EQ(c.top, range.iHigh) << c.total;
+        EXPECT_EQ(c.position, SendMessageA(window_.Bar(), PBM_GETPOS, 0, 0)) << c.done << " of " << c.total;
+    }
+}
+
 HANDLE g_release;
 DWORD WINAPI WaitForRelease(void*)
 {

@@ -1,0 +1,23 @@
+// Paths built from parts in fixed buffers. A path that does not fit is
+// refused, never cut short: a cut path names some other file, which a loop
+// that deletes would then delete. Portable, so that the bounds are tested
+// natively.
+#ifndef SALVORA_MODULEPATH_PATHJOIN_H
+#define SALVORA_MODULEPATH_PATHJOIN_H
+
+#include <stddef.h>
+
+// dir, a backslash (unless dir ends with one) and name into out, which holds
+// outSize characters with the terminator. False, with out empty, when the
+// whole path would not fit.
+bool JoinPath(char* out, size_t outSize, const char* dir, const char* name);
+
+// A listed entry's path: path starts with its directory, dirLength
+// characters up to and including the last backslash, and the entry's name
+// is put after it. Where the long name would not fit, the short name stands
+// in for it (it names the same entry). False, with path cut back to the
+// directory, when neither fits or there is no name.
+bool PutEntryName(char* path, size_t pathSize, size_t dirLength, const char* longName,
+                  const char* shortName);
+
+#endif

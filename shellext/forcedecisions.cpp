@@ -1,0 +1,76 @@
+#include "shellext/forcedecisions.h"
+
+#include <string.h>
+
+#include "shellext/resource.h"
+
+ConfirmationText SelectionConfirmation(int32_t count, uint32_t firstAttributes)
+{
+    if (count > 1)
+        return {IDS_CONFIRM_ITEMS, IDS_CONFIRM_ITEMS_CAPTION, true};
+    // The unknown answer has the directory bit set, as every bit.
+    if (firstAttributes & kAttributeDirectory)
+        return {IDS_CONFIRM_FOLDER, IDS_CONFIRM_FOLDER_CAPTION, false};
+    return {IDS_CONFIRM_FILE, IDS_CONFIRM_FILE_CAPTION, false};
+}
+
+ConfirmationText ProtectedFileConfirmation()
+{
+    return {IDS_CONFIRM_PROTECTED_FILE, IDS_CONFIRM_FILE_CAPTION, false};
+}
+
+int ProtectedFileDialog(long itemTotal)
+{
+    return itemTotal > 1 ? IDD_CONFIRM_PROTECTED : IDD_CONFIRM;
+}
+
+bool AsksBeforeDeleting(uint32_t attributes, bool yesToAll)
+{
+    const uint32_t protectedMask = kAttributeReadOnly | kAttributeHidden | kAttributeSystem;
+    return (attributes & protectedMask) != 0 && !yesToAll;
+}
+
+ItemKind KindOfItem(uint32_t attributes)
+{
+    // Tested first: the unknown answer has every other bit set.
+    if (attributes == kAttributesUnknown)
+        return ItemKind::Unknown;
+    if (attributes & kAttributeReparsePoint)
+        return ItemKind::Link;
+    if (attributes & kAttributeDirectory)
+        return ItemKind::Folder;
+    return ItemKind::File;
+}
+
+void ActionText(char* out, size_t outSize, const char* prefix, const char* path)
+{
+    if (outSize == 0)
+        return;
+    const char* slash = strrchr(path, '\\');
+    const char* name = slash ? slash + 1 : path;
+    const char* parts[2] = {prefix, name};
+    size_t used = 0;
+    for (const char* part : parts) {
+        size_t length = strlen(part);
+        if (length > outSize - 1 - used)
+            length = outSize - 1 - used;
+        memcpy(out + used, part, length);
+        used += length;
+    }
+    out[used] = '\0';
+}
+
+int ForceDeletePercent(long done, long total)
+{
+    if (total <= 0 || done <= 0)
+        return 0;
+    if (done > total)
+        done = total;
+    // In whole numbers, so that every build rounds the same halves.
+    long long scaled = (long long)done * 100;
+    long long quotient = scaled / total;
+    long long twiceRest = (scaled % total) * 2;
+    if (twiceRest > total || (twiceRest == total && quotient % 2 != 0))
+        ++quotient;
+    return (int)quotient;
+}

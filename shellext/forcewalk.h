@@ -1,0 +1,50 @@
+// ForceDelete's walk over the confirmed selection: a counting pass, then a
+// deletion pass that removes every folder after its contents. It works on a
+// run of its own, so a new selection or a new flow never reaches it.
+#ifndef SALVORA_SHELLEXT_FORCEWALK_H
+#define SALVORA_SHELLEXT_FORCEWALK_H
+
+#include <windows.h>
+
+#include "modulepath/modulepath.h"
+#include "shellext/selectionlist.h"
+
+// String 7 or 8 followed by a file name of up to 259 characters.
+const int kActionTextSize = 301;
+
+// The answers to the confirmation of a protected file.
+enum class ProtectedFileAnswer { Yes, YesToAll, No, Cancel, NotAsked };
+
+// One run. The flow fills the first part before the worker starts and reads
+// nothing of it until the worker has ended; the worker owns the rest.
+struct ForceDeleteRun {
+    TSelectionList* paths;          // the confirmed selection, held for the run
+    HWND dialog;                    // the progress dialog
+    HWND actionText;                // its controls: 103
+    HWND bar;                       // 104
+    HWND percentText;               // 105
+    volatile BYTE* cancel;          // read between items; a Cancel in a file confirmation sets it
+    ProtectedFileAnswer (*ask)(const char* path, long itemTotal);
+    char fileAction[kPathBufferSize];     // "Force deleting file: "
+    char folderAction[kPathBufferSize];   // "Removing directory: "
+
+    long itemTotal;                 // files, folders and links counted
+    long done;                      // items the bar has stepped over
+    bool yesToAll;
+    bool walkOK;                    // false after an item that stayed: the walk ends
+    int percentShown;               // the percentage on the screen plus one; 0 for none yet
+    // What the screen is to show, and when it was last brought up to date.
+    char action[kActionTextSize];
+    bool actionChanged;
+    bool countChanged;
+    DWORD shownAt;
+};
+
+// The counting pass: ItemTotal, and the bar's range for it.
+void CountSelection(ForceDeleteRun* run);
+
+// The deletion pass, in the selection's order, until an item cannot be
+// deleted or the run is cancelled; the screen shows where it ended.
+void DeleteSelection(ForceDeleteRun* run);
+
+#endif

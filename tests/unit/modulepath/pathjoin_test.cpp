@@ -1,0 +1,85 @@
+// Paths joined into fixed buffers: whole or not at all, and never a byte
+// past the buffer (the buffers here are exactly as large as the call is
+// told, so AddressSanitizer sees any overrun).
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "modulepath/pathjoin.h"
+
+namespace {
+
+std::string Letters(std::mt19937& random, size_t length)
+{
+    std::string text;
+    for (size_t i = 0; i < length; ++i)
+        text += "abc .XYZ~1"[random() % 10];
+    return text;
+}
+
+TEST(JoinPath, WholeOrNothingAroundEveryBound)
+{
+    std::mt19937 random(20240601);
+    for (int round = 0; round < 20000; ++round) {
+        size_t size = 1 + random() % 300;
+        std::string dir = Letters(random, random() % 300);
+        if (random() % 4 == 0)
+            dir += '\\';
+        std::string name = Letters(random, random() % 300);
+        std::string whole = dir + (!dir.empty() && dir.back() == '\\' ? "" : "\\") + name;
+
+        std::vector<char> out(size, '#');
+        bool joined = JoinPath(out.data(), size, dir.c_str(), name.c_str());
+        SCOPED_TRACE("round " + std::to_string(round));
+        EXPECT_EQ(whole.size() < size, joined);
+        EXPECT_EQ(joined ? whole : "", std::string(out.data()));
+    }
+}
+
+TEST(JoinPath, ThePathBufferOfTheProduct)
+{
+    char out[261];
+    std::string dir = "D:\\" + std::string(252, 'd');   // 255 characters
+    EXPECT_TRUE(JoinPath(out, sizeof out, dir.c_str(), "*.*"));
+    EXPECT_EQ(dir + "\\*.*", out);                      // 259
+    EXPECT_TRUE(JoinPath(out, sizeof out, (dir + "x").c_str(), "*.*"));   // 260
+    EXPECT_FALSE(JoinPath(out, sizeof out, (dir + "xy").c_str(), "*.*"));
+    EXPECT_STREQ("", out);
+    // A root keeps its one backslash.
+    EXPECT_TRUE(JoinPath(out, sizeof out, "D:\\", "*.*"));
+    EXPECT_STREQ("D:\\*.*", out);
+    EXPECT_FALSE(JoinPath(out, 0, "D:", "x"));
+}
+
+TEST(PutEntryName, TheLongNameTheShortOneOrNone)
+{
+    const std::string dir = "D:\\" + std::string(240, 'f') + "\\";   // 244 characters
+    const std::string fitting(16, 'n');                               // 260 in all
+    const struct {
+        std::string longName;
+        std::string shortName;
+        bool put;
+        std::string name;
+    } cases[] = {
+        {fitting, "", true, fitting},
+        {fitting + "n", "NNNNNN~1", true, "NNNNNN~1"},
+        {fitting + "n", "", false, ""},
+        {std::string(255, 'x'), std::string(17, 'S'), false, ""},
+        {"", "", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.longName + " / " + c.shortName);
+        std::vector<char> path(261, '#');
+        std::copy(dir.begin(), dir.end(), path.begin());
+        // What an earlier entry left behind must not survive a refusal.
+        std::string earlier = dir + "earlier";
+        std::copy(earlier.begin(), earlier.end() + 1, path.begin());
+        EXPECT_EQ(c.put, PutEntryName(path.data(), path.size(), dir.size(), c.longName.c_str(),
+                                      c.shortName.c_str()));
+        EXPECT_EQ(dir + c.name, std::string(path.data()));
+    }
+}
+
+}  // namespace
