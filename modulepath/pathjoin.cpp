@@ -21,11 +21,24 @@ bool JoinPath(char* out, size_t outSize, const char* dir, const char* name)
     return true;
 }
 
+bool IsPlainEntryName(const char* name)
+{
+    if (!name[0])
+        return false;
+    size_t length = strlen(name);
+    if (name[length - 1] == '.' || name[length - 1] == ' ')
+        return false;
+    for (const char* c = name; *c; ++c)
+        if ((unsigned char)*c < 0x20 || strchr("\\/:*?\"<>|", *c))
+            return false;
+    return true;
+}
+
 namespace {
 
-bool Fits(size_t pathSize, size_t dirLength, size_t nameLength)
+bool Fits(size_t pathSize, size_t dirLength, const char* name, size_t nameLength)
 {
-    return nameLength > 0 && dirLength < pathSize && nameLength < pathSize - dirLength;
+    return IsPlainEntryName(name) && dirLength < pathSize && nameLength < pathSize - dirLength;
 }
 
 }  // namespace
@@ -35,11 +48,11 @@ bool PutEntryName(char* path, size_t pathSize, size_t dirLength, const char* lon
 {
     const char* name = longName;
     size_t length = strlen(name);
-    if (!Fits(pathSize, dirLength, length)) {
+    if (!Fits(pathSize, dirLength, name, length)) {
         name = shortName;
         length = strlen(name);
     }
-    if (!Fits(pathSize, dirLength, length)) {
+    if (!Fits(pathSize, dirLength, name, length)) {
         if (dirLength < pathSize)
             path[dirLength] = '\0';
         return false;

@@ -12,11 +12,19 @@
 // whole path would not fit.
 bool JoinPath(char* out, size_t outSize, const char* dir, const char* name);
 
+// True when a directory entry's ANSI name, put after its folder, names that
+// entry and no other: not empty, no wildcard (which some calls expand), no
+// separator, stream colon or control character, and no trailing dot or
+// blank (Windows strips those, so "a." would name the file "a"). A name the
+// listing could not convert shows '?' where a character was lost, and so
+// fails too.
+bool IsPlainEntryName(const char* name);
+
 // A listed entry's path: path starts with its directory, dirLength
 // characters up to and including the last backslash, and the entry's name
-// is put after it. Where the long name would not fit, the short name stands
-// in for it (it names the same entry). False, with path cut back to the
-// directory, when neither fits or there is no name.
+// is put after it. Where the long name is not plain or would not fit, the
+// short name stands in for it (it names the same entry). False, with path
+// cut back to the directory, when neither will do.
 bool PutEntryName(char* path, size_t pathSize, size_t dirLength, const char* longName,
                   const char* shortName);
 

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include "modulepath/entrypath.h"
 #include "modulepath/pathjoin.h"
 #include "shellext/forcedecisions.h"
 #include "trashcan/progress.h"
@@ -133,8 +134,7 @@ void WalkFolder(ForceDeleteRun* run, const char* path, bool deleting)
                 continue;
             ItemKind kind = KindOfItem(entry.dwFileAttributes);
             bool reachable = kind != ItemKind::Link &&
-                             PutEntryName(entryPath, sizeof entryPath, dirLength, name,
-                                          entry.cAlternateFileName);
+                             PutListedEntryPath(entryPath, sizeof entryPath, dirLength, entry);
             if (!reachable) {
                 if (deleting)
                     run->walkOK = false;

@@ -105,16 +105,3 @@ bool IsIndexFileName(const char* name)
             return true;
     }
 }
-
-bool IsPlainEntryName(const char* name)
-{
-    if (!name[0])
-        return false;
-    size_t length = strlen(name);
-    if (name[length - 1] == '.' || name[length - 1] == ' ')
-        return false;
-    for (const char* c = name; *c; ++c)
-        if ((unsigned char)*c < 0x20 || strchr("\\/:*?\"<>|", *c))
-            return false;
-    return true;
-}

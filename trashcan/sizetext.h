@@ -32,12 +32,4 @@ int RemovalPercent(long done, long total);
 // letters only: the name is the driver's, not a user's).
 bool IsIndexFileName(const char* name);
 
-// True when a directory entry's ANSI name, put after its folder, names that
-// entry and no other: not empty, no wildcard (which some calls expand), no
-// separator, stream colon or control character, and no trailing dot or
-// blank (Windows strips those, so "a." would name the file "a"). A name the
-// listing could not convert shows '?' where a character was lost, and so
-// fails too.
-bool IsPlainEntryName(const char* name);
-
 #endif

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include "modulepath/entrypath.h"
+
 void TrashcanPattern(char driveLetter, PatternCase letterCase, char pattern[kPathBufferSize])
 {
     lstrcpyA(pattern, letterCase == LowerCasePattern ? "x:\\recycled\\trashcan\\*.*"
@@ -25,43 +27,6 @@ size_t DirectoryLength(const char* pattern)
 {
     const char* slash = strrchr(pattern, '\\');
     return slash ? (size_t)(slash - pattern) + 1 : 0;
-}
-
-// Puts a name after the directory, if it is plain and fits the buffer.
-bool PutName(char path[kPathBufferSize], size_t dirLength, const char* name)
-{
-    size_t length = strlen(name);
-    if (!IsPlainEntryName(name) || dirLength + length >= (size_t)kPathBufferSize)
-        return false;
-    memcpy(path + dirLength, name, length + 1);
-    return true;
-}
-
-// The listing converts names to ANSI by best fit, so a long name can come
-// out as another file's name (full-width letters read as their plain
-// look-alikes). Where the entry has a short name, its long name is trusted
-// only when it finds that same entry again; a plain name is no pattern, so
-// this finds one entry.
-bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry)
-{
-    if (!entry.cAlternateFileName[0])
-        return true;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(path, &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(find);
-    return lstrcmpiA(found.cAlternateFileName, entry.cAlternateFileName) == 0;
-}
-
-// Puts after the directory a name that reaches this entry's own file: its
-// long name where that one does, else its short name (which also stands in
-// for a long name too long for the path buffer). False when neither does.
-bool EntryPath(char path[kPathBufferSize], size_t dirLength, const WIN32_FIND_DATAA& entry)
-{
-    if (PutName(path, dirLength, entry.cFileName) && LeadsToEntry(path, entry))
-        return true;
-    return PutName(path, dirLength, entry.cAlternateFileName);
 }
 
 bool IsOwnFolder(const char* folder)
@@ -208,8 +173,9 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
         // Subdirectories are never entered or removed, whatever their name;
         // neither is an entry whose path turns out to reach a directory.
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsIndexFileName(entry.cFileName)) {
-            DWORD attributes =
-                EntryPath(path, dirLength, entry) ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+            DWORD attributes = PutListedEntryPath(path, kPathBufferSize, dirLength, entry)
+                                   ? GetFileAttributesA(path)
+                                   : INVALID_FILE_ATTRIBUTES;
             bool reached = attributes != INVALID_FILE_ATTRIBUTES;
             if ((!reached || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) && !RemoveEntryFile(path, reached, run))
                 break;

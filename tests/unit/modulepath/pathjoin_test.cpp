@@ -68,6 +68,8 @@ TEST(PutEntryName, TheLongNameTheShortOneOrNone)
         {fitting + "n", "", false, ""},
         {std::string(255, 'x'), std::string(17, 'S'), false, ""},
         {"", "", false, ""},
+        {"q?.txt", "Q_~1.TXT", true, "Q_~1.TXT"},
+        {"dot.", "", false, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.longName + " / " + c.shortName);
@@ -80,6 +82,22 @@ TEST(PutEntryName, TheLongNameTheShortOneOrNone)
                                       c.shortName.c_str()));
         EXPECT_EQ(dir + c.name, std::string(path.data()));
     }
+}
+
+TEST(PutEntryName, OnlyAPlainNameNamesItsEntryAndNoOther)
+{
+    struct Case {
+        const char* name;
+        bool plain;
+    } cases[] = {
+        {"deleted.txt", true}, {"Report 1999.doc", true}, {".hidden", true}, {" lead", true},
+        {"caf\xe9.txt", true}, {"a.b.c", true},
+        {"", false}, {".", false}, {"..", false}, {"dot.", false}, {"blank ", false},
+        {"q?.txt", false}, {"a*b", false}, {"lt<gt", false}, {"qu\"ote", false}, {"pi|pe", false},
+        {"co:lon", false}, {"back\\slash", false}, {"sl/ash", false}, {"ctl\x01x", false}, {"tab\t", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.plain, IsPlainEntryName(c.name)) << c.name;
 }
 
 }  // namespace

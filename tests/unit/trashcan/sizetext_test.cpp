@@ -91,20 +91,4 @@ TEST(SizeText, IndexFileInAnyLetterCase)
     EXPECT_FALSE(IsIndexFileName(""));
 }
 
-TEST(SizeText, OnlyAPlainNameNamesItsEntryAndNoOther)
-{
-    struct Case {
-        const char* name;
-        bool plain;
-    } cases[] = {
-        {"deleted.txt", true}, {"Report 1999.doc", true}, {".hidden", true}, {" lead", true},
-        {"caf\xe9.txt", true}, {"a.b.c", true},
-        {"", false}, {".", false}, {"..", false}, {"dot.", false}, {"blank ", false},
-        {"q?.txt", false}, {"a*b", false}, {"lt<gt", false}, {"qu\"ote", false}, {"pi|pe", false},
-        {"co:lon", false}, {"back\\slash", false}, {"sl/ash", false}, {"ctl\x01x", false}, {"tab\t", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.plain, IsPlainEntryName(c.name)) << c.name;
-}
-
 }  // namespace
