@@ -28,8 +28,24 @@ function(salvora_win95_target target)
   target_compile_options(${target} PRIVATE
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE" OR type STREQUAL "SHARED_LIBRARY")
+    # new and delete of our own: the library's bring the exception machinery.
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/runtime/allocation.cpp)
+  endif()
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    target_link_options(${target} PRIVATE
+    # The Windows 95 modules are built for size: nothing throws, so no unwind
+    # tables (32-bit Windows finds its handlers without them; 64-bit Windows
+    # needs them to walk any stack, so the wine64 build keeps them); every
+    # function and datum in a section of its own, so that the linker drops
+    # what is unused; symbols stripped at link. Function-local statics get no
+    # lock (its semaphore is a call Windows 95 lacks): give them constant
+    # initialisers, or first use them on one thread.
+    target_compile_options(${target} PRIVATE
+      -Os -ffunction-sections -fdata-sections
+      -fno-asynchronous-unwind-tables -fno-unwind-tables
+      $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
+    target_link_options(${target} PRIVATE -s -Wl,--gc-sections
       -Wl,--major-subsystem-version,4,--minor-subsystem-version,0
       -Wl,--major-os-version,4,--minor-os-version,0)
   endif()

@@ -41,38 +41,103 @@ char* CleanCopy(const char* text)
     return copy;
 }
 
-// Collects the output of FlushFile into blocks of the buffer's size.
-struct BlockWriter {
-    TFileHandle handle;
-    char* buffer;
-    size_t size;
-    size_t fill;
-    bool failed;
+// The bytes FlushFile writes, a buffer at a time: each line, then CR LF.
+struct LineStream {
+    const TPCharCollection* lines;
+    int32_t index;
+    size_t offset;  // into the current line and its CR LF
+    size_t length;  // of the current line
 
-    void Flush()
+    explicit LineStream(const TPCharCollection* list)
+        : lines(list), index(0), offset(0), length(strlen(Text()))
     {
-        if (fill == 0)
-            return;
-        int32_t n = WriteBlock(handle, buffer, static_cast<int32_t>(fill));
-        // A short write without an error code is still a failure.
-        if (LastFileError != 0 || n != static_cast<int32_t>(fill))
-            failed = true;
-        fill = 0;
     }
 
-    void Put(const char* p, size_t n)
+    const char* Text() const
     {
-        while (n > 0) {
-            if (fill == size)
-                Flush();
-            size_t chunk = size - fill < n ? size - fill : n;
-            memcpy(buffer + fill, p, chunk);
-            fill += chunk;
-            p += chunk;
-            n -= chunk;
+        const char* text = index < lines->ItemCount
+                               ? static_cast<const char*>(lines->ItemList[index]) : 0;
+        return text ? text : "";
+    }
+
+    size_t Fill(char* out, size_t size)
+    {
+        size_t n = 0;
+        while (n < size && index < lines->ItemCount) {
+            if (offset < length) {
+                size_t chunk = length - offset < size - n ? length - offset : size - n;
+                memcpy(out + n, Text() + offset, chunk);
+                n += chunk;
+                offset += chunk;
+                continue;
+            }
+            out[n++] = offset == length ? '\r' : '\n';
+            if (++offset == length + 2) {
+                index++;
+                offset = 0;
+                length = strlen(Text());
+            }
         }
+        return n;
     }
 };
+
+// Bytes read into buffer until it is full or the file ends; -1 on an error.
+int32_t ReadFull(TFileHandle handle, char* buffer, size_t size)
+{
+    size_t got = 0;
+    while (got < size) {
+        int32_t n = ReadBlock(handle, buffer + got, static_cast<int32_t>(size - got));
+        if (LastFileError != 0)
+            return -1;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return static_cast<int32_t>(got);
+}
+
+// Writes all the lines through buffer and closes the file; false when any
+// write, or the close, failed or came up short.
+bool WriteLines(TFileHandle handle, const TPCharCollection* lines, char* buffer,
+                size_t size)
+{
+    LineStream stream(lines);
+    bool ok = true;
+    size_t n;
+    while (ok && (n = stream.Fill(buffer, size)) > 0) {
+        int32_t written = WriteBlock(handle, buffer, static_cast<int32_t>(n));
+        ok = LastFileError == 0 && written == static_cast<int32_t>(n);
+    }
+    CloseFile(handle);
+    return ok && LastFileError == 0;
+}
+
+// A name in the file's folder for its new copy or its backup: "~ini", four
+// hexadecimal digits and the extension, a name that suits 8.3 file systems.
+char* SideName(const char* fileName, uint32_t number, const char* extension)
+{
+    size_t folder = 0;
+    for (size_t i = 0; fileName[i]; i++)
+        if (fileName[i] == '\\' || fileName[i] == '/' || fileName[i] == ':')
+            folder = i + 1;
+    size_t extensionLength = strlen(extension);
+    char* name = static_cast<char*>(malloc(folder + 8 + extensionLength + 1));
+    if (!name)
+        return 0;
+    memcpy(name, fileName, folder);
+    char* out = name + folder;
+    memcpy(out, "~ini", 4);
+    out += 4;
+    for (int shift = 12; shift >= 0; shift -= 4)
+        *out++ = "0123456789ABCDEF"[(number >> shift) & 15];
+    memcpy(out, extension, extensionLength + 1);
+    return name;
+}
+
+// Names tried before giving up when earlier copies or backups (left by a
+// failure that could not clean up) hold them.
+const uint32_t SideNameTries = 64;
 
 }  // namespace
 
@@ -92,6 +157,7 @@ TINIFile::TINIFile(const char* fileName)
       SectionLast(0),
       CurrentLine(0),
       MultiKey(0),
+      LastFlush(IniFlushUnchanged),
       FileIsWhole(true)
 {
 }
@@ -202,44 +268,127 @@ int32_t TINIFile::ReadFile()
 int32_t TINIFile::FlushFile()
 {
     Status = IniWriteFailed;
-    if (!Changed)
+    if (!Changed) {
+        LastFlush = IniFlushUnchanged;
         return Status;
+    }
+    LastFlush = IniFlushFailed;
     // After a failed read the lines are not the whole file: writing them
     // would replace the user's file with a part of it, or with nothing.
     if (!Lines || !FileIsWhole || !FileName)
         return Status;
 
-    // The buffer comes first: once CreateForWrite has emptied the file,
-    // nothing may stop the lines from reaching it.
-    BlockWriter out;
-    out.size = BufferSize ? BufferSize : DefaultBufferSize;
-    out.buffer = static_cast<char*>(malloc(out.size));
-    if (!out.buffer)
-        return Status;
-    out.handle = CreateForWrite(FileName);
-    if (out.handle == InvalidFileHandle) {
-        free(out.buffer);
-        return Status;
+    size_t size = BufferSize ? BufferSize : DefaultBufferSize;
+    char* out = static_cast<char*>(malloc(size));
+    char* in = static_cast<char*>(malloc(size));
+    if (out && in) {
+        // Lines edited back to what the file says (the drive page rewrites
+        // its entries on every OK) leave the file and its date alone, and a
+        // read-only file that needs no change is no failure.
+        if (FileHolds(out, in, size)) {
+            Changed = false;
+            LastFlush = IniFlushUnchanged;
+        } else if (WriteBeside(out, size)) {
+            Status = IniSuccess;
+            Changed = false;
+            LastFlush = IniFlushWritten;
+        }
     }
-    out.fill = 0;
-    out.failed = false;
-
-    for (int32_t i = 0; i < Lines->ItemCount; i++) {
-        const char* text = LineAt(i);
-        if (text)
-            out.Put(text, strlen(text));
-        out.Put("\r\n", 2);
-    }
-    out.Flush();
-    CloseFile(out.handle);
-    if (LastFileError != 0)
-        out.failed = true;
-    free(out.buffer);
-
-    Status = out.failed ? IniWriteFailed : IniSuccess;
-    if (Status == IniSuccess)
-        Changed = false;
+    free(out);
+    free(in);
     return Status;
+}
+
+// Whether the file holds exactly the bytes FlushFile would write. Any doubt
+// (no file, a read error) says no.
+bool TINIFile::FileHolds(char* mine, char* theirs, size_t size)
+{
+    TFileHandle handle = OpenForRead(FileName);
+    if (handle == InvalidFileHandle)
+        return false;
+    LineStream stream(Lines);
+    bool same;
+    for (;;) {
+        size_t want = stream.Fill(mine, size);
+        int32_t got = ReadFull(handle, theirs, size);
+        same = got == static_cast<int32_t>(want) && memcmp(mine, theirs, want) == 0;
+        if (!same || want < size)
+            break;
+    }
+    CloseFile(handle);
+    return same;
+}
+
+// The lines go to a new file beside the old one. Only when it is complete
+// does the old file step aside under a backup name, the new one take its
+// name, and the backup go. Windows 95 cannot rename onto an existing file,
+// hence the backup; a step that fails puts back what the steps before it
+// moved, so the old file survives every failure under its own name, or, if
+// even putting it back fails, under the backup's.
+bool TINIFile::WriteBeside(char* buffer, size_t size)
+{
+    // A read-only file, or one that another process holds, is refused as a
+    // rewrite in place would be: renaming alone would get past both.
+    bool exists = false;
+    TFileHandle probe = OpenForUpdate(FileName);
+    if (probe != InvalidFileHandle) {
+        CloseFile(probe);
+        exists = true;
+    } else if (LastFileError != FileNotFoundError) {
+        return false;
+    }
+
+    const uint32_t seed = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this) >> 4);
+    char* temp = 0;
+    TFileHandle handle = InvalidFileHandle;
+    for (uint32_t i = 0; i < SideNameTries && handle == InvalidFileHandle; i++) {
+        temp = SideName(FileName, seed + i, ".tmp");
+        if (!temp)
+            return false;
+        handle = CreateNewForWrite(temp);
+        if (handle == InvalidFileHandle) {
+            bool taken = LastFileError == FileExistsError;
+            StrDispose(temp);
+            temp = 0;
+            if (!taken)
+                return false;
+        }
+    }
+    if (!temp)
+        return false;
+
+    bool ok = WriteLines(handle, Lines, buffer, size);
+    char* backup = 0;
+    if (ok && exists) {
+        ok = false;
+        for (uint32_t i = 0; i < SideNameTries && !ok; i++) {
+            backup = SideName(FileName, seed + i, ".bak");
+            if (!backup)
+                break;
+            ok = RenameFile(FileName, backup);
+            if (!ok) {
+                bool taken = LastFileError == FileExistsError;
+                StrDispose(backup);
+                backup = 0;
+                if (!taken)
+                    break;
+            }
+        }
+    }
+    if (ok && !RenameFile(temp, FileName)) {
+        ok = false;
+        if (backup && RenameFile(backup, FileName)) {
+            StrDispose(backup);
+            backup = 0;
+        }
+    }
+    if (!ok)
+        RemoveFile(temp);
+    else if (backup)
+        RemoveFile(backup);  // failing, it only leaves the old copy behind
+    StrDispose(temp);
+    StrDispose(backup);
+    return ok;
 }
 
 bool TINIFile::FindSection(const char* name)
@@ -247,7 +396,6 @@ bool TINIFile::FindSection(const char* name)
     SectionFirst = -1;
     int32_t count = Lines ? Lines->ItemCount : 0;
     name = IniStr(name);
-    size_t nameLength = strlen(name);
     for (int32_t i = 0; i < count; i++) {
         const char* line = LineAt(i);
         if (!line || line[0] != '[')
@@ -256,7 +404,8 @@ bool TINIFile::FindSection(const char* name)
             SectionLast = i - 1;
             return true;
         }
-        if (IniSameText(line + 1, name, nameLength) && line[1 + nameLength] == ']')
+        const char* end = IniMatchName(line + 1, name);
+        if (end && *end == ']')
             SectionFirst = i + 1;
     }
     if (SectionFirst < 0)
@@ -274,7 +423,6 @@ bool TINIFile::FindNextKey(const char* key, char* value)
     if (SectionFirst < 0)
         return false;
     key = IniStr(key);
-    size_t keyLength = strlen(key);
     // The bounds may be older than the list (a reload in between).
     int32_t count = Lines ? Lines->ItemCount : 0;
     int32_t last = SectionLast < count ? SectionLast : count - 1;
@@ -298,8 +446,7 @@ bool TINIFile::FindNextKey(const char* key, char* value)
             nameStart++;
         while (nameEnd > nameStart && IniIsBlank(nameEnd[-1]))
             nameEnd--;
-        if (static_cast<size_t>(nameEnd - nameStart) != keyLength ||
-            !IniSameText(nameStart, key, keyLength))
+        if (IniMatchName(nameStart, key) != nameEnd)
             continue;
 
         CurrentLine = i;

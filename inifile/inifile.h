@@ -4,6 +4,7 @@
 #ifndef SALVORA_INIFILE_INIFILE_H
 #define SALVORA_INIFILE_INIFILE_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "inifile/collections.h"
@@ -15,6 +16,12 @@ const int32_t IniReadFailed = 2;
 const int32_t IniWriteFailed = 3;  // also FlushFile with nothing changed
 const int32_t IniNoValue = 7;      // GetFirstString, GetNextString
 const int32_t IniFileMissing = 8;  // the object holds an empty file
+
+// What the last FlushFile did. Its status cannot tell: 3 stands both for
+// "nothing to write" and for "the write failed".
+const int32_t IniFlushWritten = 0;    // the file now holds the lines
+const int32_t IniFlushUnchanged = 1;  // nothing changed, or the file held the lines already
+const int32_t IniFlushFailed = 2;     // the file is as it was; HasChanged stays true
 
 // WriteMode bits.
 const int32_t FlushOnDestroy = 1;
@@ -69,6 +76,7 @@ public:
     int32_t SectionLast;
     int32_t CurrentLine;
     char* MultiKey;
+    int32_t LastFlush;  // IniFlushUnchanged until the first FlushFile
 
     explicit TINIFile(const char* fileName);
     ~TINIFile() override;
@@ -116,6 +124,9 @@ public:
     virtual void ClearKeys(const char* section, const char* key);
 
     int32_t ReadFile();
+    // 0 when the lines were written, 3 otherwise (LastFlush says why). The
+    // lines go to a new file beside the old one, which takes the old one's
+    // place only when it is complete: whatever fails, the old file stays.
     int32_t FlushFile();
     bool HasChanged() const { return Changed; }
     void WriteLine(int32_t index, const char* text);
@@ -134,6 +145,8 @@ private:
     bool FileIsWhole;
 
     const char* LineAt(int32_t index) const;
+    bool FileHolds(char* mine, char* theirs, size_t size);
+    bool WriteBeside(char* buffer, size_t size);
 };
 
 #endif

@@ -1,7 +1,6 @@
 #include "trashcan/sizetext.h"
 
 #include <math.h>
-#include <stdio.h>
 #include <string.h>
 
 long KBytesFromBytes(unsigned long long bytes)
@@ -26,6 +25,29 @@ char* PutDigits(unsigned long long v, int minDigits, char* p)
     while (n)
         *p++ = reversed[--n];
     return p;
+}
+
+// out := the pieces one after the other, cut to outSize - 1 characters and
+// terminated, as snprintf would: snprintf's formatter would be the largest
+// piece of each Windows 95 module, and import a call Windows 95 lacks.
+void Join(char* out, size_t outSize, const char* first, const char* second = "")
+{
+    if (outSize == 0)
+        return;
+    size_t n = 0;
+    const char* parts[] = {first, second};
+    for (const char* part : parts)
+        for (; *part && n + 1 < outSize; part++)
+            out[n++] = *part;
+    out[n] = '\0';
+}
+
+// "%lu KByte" of a KByte count, negative ones read as unsigned.
+void KByteText(long sizeKB, char* out, size_t outSize)
+{
+    char digits[24];
+    *PutDigits((unsigned long)(unsigned int)sizeKB, 1, digits) = '\0';
+    Join(out, outSize, digits, " KByte");
 }
 
 }  // namespace
@@ -55,34 +77,34 @@ void FormatFixed(double value, int decimals, char* out, size_t outSize)
         p = PutDigits(units % scale, decimals, p);
     }
     *p = '\0';
-    snprintf(out, outSize, "%2s", text);
+    Join(out, outSize, text[1] ? "" : " ", text);  // at least two wide
 }
 
 void FormatSize(long sizeKB, char* out, size_t outSize, unsigned char decimals)
 {
     char number[48];
     if (sizeKB == -1) {
-        snprintf(out, outSize, "????");
+        Join(out, outSize, "????");
     } else if (sizeKB <= 1024) {
-        snprintf(out, outSize, "%lu KByte", (unsigned long)(unsigned int)sizeKB);
+        KByteText(sizeKB, out, outSize);
     } else if (sizeKB <= 1048576) {
         FormatFixed(((double)sizeKB + 1023.0) / 1024.0, decimals, number, sizeof number);
-        snprintf(out, outSize, "%s MByte", number);
+        Join(out, outSize, number, " MByte");
     } else {
         FormatFixed((double)sizeKB / 1048576.0, decimals, number, sizeof number);
-        snprintf(out, outSize, "%s GByte", number);
+        Join(out, outSize, number, " GByte");
     }
 }
 
 void FormatTraySize(long sizeKB, char* out, size_t outSize)
 {
     if (sizeKB <= 1024) {
-        snprintf(out, outSize, "%lu KByte", (unsigned long)(unsigned int)sizeKB);
+        KByteText(sizeKB, out, outSize);
         return;
     }
     char number[48];
     FormatFixed(((double)sizeKB + 1023.0) / 1024.0, 2, number, sizeof number);
-    snprintf(out, outSize, "%s MByte", number);
+    Join(out, outSize, number, " MByte");
 }
 
 int RemovalPercent(long done, long total)

@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include "inifile/fileio.h"
 #include "testfiles.h"
 
 namespace {
@@ -28,7 +29,8 @@ TEST_F(Reading, WritesBackByteForByteWithCRLF)
             ini.BufferSize = size;
             ASSERT_EQ(ini.ReadFile(), IniSuccess);
             ini.Changed = true;
-            EXPECT_EQ(ini.FlushFile(), IniSuccess);
+            // Bytes that would come out as they are need no writing.
+            EXPECT_EQ(ini.FlushFile(), c.in == c.out ? IniWriteFailed : IniSuccess);
             EXPECT_EQ(Get(), c.out) << c.in;
         }
     }
@@ -129,6 +131,37 @@ TEST_F(Writing, KeepsLineBreaksOutOfNamesAndValues)
     EXPECT_EQ(LinesOf(*ini)[0], "ab");
 }
 
+// A name is stored without its line breaks; every search must look for it
+// the same way, or each write adds another copy and reads find nothing.
+TEST_F(Writing, NamesWithLineBreaksFindWhatWasWrittenForThem)
+{
+    const Lines written{"[Salvora]", " Drive" + std::string(15, ' ') + "= D:,5%,0",
+                        " Other" + std::string(15, ' ') + "= 1"};
+    for (const char* section : {"Salvora", "Sal\r\nvora", "\nSalvora\r"}) {
+        for (const char* key : {"Drive", "Dri\nve", "Drive\r\n"}) {
+            auto ini = Load("");
+            ini->WriteString("Salvora", "Other", "1");
+            ini->WriteString(section, key, "C:,10%,5");
+            ini->WriteString(section, key, "D:,5%,0");
+            EXPECT_EQ(LinesOf(*ini), written) << section << "/" << key;
+
+            char value[IniValueLength + 1];
+            ini->GetString("\rSalvora", "D\r\nrive", "none", value, 0);
+            EXPECT_STREQ(value, "D:,5%,0");
+            ini->WriteFirstString(section, key, "E:,1%,1");
+            ini->WriteNextString("F:,2%,2");
+            ini->WriteClose();
+            ini->WriteFirstString(section, key, "E:,1%,1");
+            ini->WriteClose();
+            EXPECT_EQ(ini->GetFirstString("Salvora\n", "\nDrive", value, 0), IniSuccess);
+            EXPECT_STREQ(value, "E:,1%,1");
+            EXPECT_EQ(ini->GetNextString("Drive\n", value, 0), IniNoValue);
+            ini->ClearKeys(section, key);
+            EXPECT_EQ(LinesOf(*ini), (Lines{"[Salvora]", written[2]}));
+        }
+    }
+}
+
 TEST_F(Writing, WriteLinePutsPastTheEndBeforeTheLastLine)
 {
     auto ini = Load("");
@@ -143,19 +176,33 @@ typedef IniTest Flushing;
 
 TEST_F(Flushing, ReportsEachOutcome)
 {
-    auto ini = Load("[A]\r\nx=1\r\n");
+    auto ini = Load("[A]\r\n x= 1\r\n");
+    struct stat before, after;
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
     EXPECT_EQ(ini->FlushFile(), IniWriteFailed);  // nothing changed
-    EXPECT_EQ(Get(), "[A]\r\nx=1\r\n");
+    EXPECT_EQ(ini->LastFlush, IniFlushUnchanged);
 
     ini->WriteString("A", "x", "2");
-    TINIFile full("/dev/full");
-    full.ReadFile();
-    full.WriteString("A", "x", "1");
-    EXPECT_EQ(full.FlushFile(), IniWriteFailed);
-    EXPECT_TRUE(full.HasChanged());
-    full.Changed = false;
+    ini->WriteString("A", "x", "1");  // the same bytes once more
+    EXPECT_TRUE(ini->HasChanged());
+    EXPECT_EQ(ini->FlushFile(), IniWriteFailed);
+    EXPECT_EQ(ini->LastFlush, IniFlushUnchanged);
+    EXPECT_FALSE(ini->HasChanged());
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // not even rewritten alike
+    EXPECT_EQ(Get(), "[A]\r\n x= 1\r\n");
+
+    ini->WriteString("A", "x", "2");
+    ResetFileFaults();
+    FileFaults.BytesLeft = 3;  // the disk fills up
+    EXPECT_EQ(ini->FlushFile(), IniWriteFailed);
+    ResetFileFaults();
+    EXPECT_EQ(ini->LastFlush, IniFlushFailed);
+    EXPECT_TRUE(ini->HasChanged());
+    EXPECT_EQ(Get(), "[A]\r\n x= 1\r\n");
 
     EXPECT_EQ(ini->FlushFile(), IniSuccess);
+    EXPECT_EQ(ini->LastFlush, IniFlushWritten);
     EXPECT_FALSE(ini->HasChanged());
     EXPECT_EQ(Get(), "[A]\r\n x= 2\r\n");
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 
@@ -89,6 +90,35 @@ TEST(SizeText, IndexFileInAnyLetterCase)
     EXPECT_FALSE(IsIndexFileName("salvora.in"));
     EXPECT_FALSE(IsIndexFileName("xsalvora.inf"));
     EXPECT_FALSE(IsIndexFileName(""));
+}
+
+}  // namespace
+
+namespace {
+
+// The texts are put together by hand; a short buffer gets the front of the
+// text, terminated, and nothing past its end.
+TEST(SizeText, ShortBuffersGetTheFrontOfTheText)
+{
+    for (long kb : {-1L, -2L, 7L, 1025L, 3145728L}) {
+        const std::string whole = Size(kb);
+        const std::string tray = TraySize(kb);
+        for (size_t size = 0; size <= whole.size() + 1; size++) {
+            char text[40];
+            memset(text, '#', sizeof text);
+            FormatSize(kb, text, size, 2);
+            if (size > 0) {
+                EXPECT_EQ(std::string(text), whole.substr(0, size - 1)) << kb << " in " << size;
+            }
+            EXPECT_EQ(text[size], '#') << kb << " in " << size;
+            memset(text, '#', sizeof text);
+            FormatTraySize(kb, text, size);
+            if (size > 0) {
+                EXPECT_EQ(std::string(text), tray.substr(0, size - 1)) << kb << " in " << size;
+            }
+            EXPECT_EQ(text[size], '#') << kb << " in " << size;
+        }
+    }
 }
 
 }  // namespace
