@@ -7,7 +7,6 @@
 #include <commctrl.h>
 #include <new>
 #include <stddef.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "driver/driver.h"
@@ -207,34 +206,6 @@ bool ValidateDayCount(DrivePage* page)
 
 // --- Salvora.ini -----------------------------------------------------------
 
-// The file's text as the lines stand, each followed by CR LF; null when
-// there is no memory for it.
-char* TextOfLines(const TINIFile& ini, size_t* length)
-{
-    const TPCharCollection* lines = ini.Lines;
-    int32_t count = lines ? lines->ItemCount : 0;
-    size_t total = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const char* line = static_cast<const char*>(lines->ItemList[i]);
-        total += (line ? strlen(line) : 0) + 2;
-    }
-    char* text = static_cast<char*>(malloc(total + 1));
-    if (!text)
-        return NULL;
-    size_t at = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const char* line = static_cast<const char*>(lines->ItemList[i]);
-        size_t n = line ? strlen(line) : 0;
-        memcpy(text + at, line ? line : "", n);
-        at += n;
-        text[at++] = '\r';
-        text[at++] = '\n';
-    }
-    text[at] = '\0';
-    *length = total;
-    return text;
-}
-
 void WriteDriveEntries(TINIFile* ini, const DriveValues table[kDriveSlots])
 {
     char texts[kDriveSlots][kDriveEntrySize];
@@ -251,23 +222,12 @@ void WriteDriveEntries(TINIFile* ini, const DriveValues table[kDriveSlots])
     ini->WriteClose();
 }
 
-// Writes the lines back when they differ from what was read. False when the
-// file could not be written.
-bool FlushChanges(TINIFile* ini, const char* before, size_t beforeLength)
+// False when the file could not be written. Lines that stand as the file
+// already holds them are not written again: the store compares first.
+bool FlushChanges(TINIFile* ini)
 {
-    if (!ini->HasChanged())
-        return true;
-    size_t afterLength = 0;
-    char* after = before ? TextOfLines(*ini, &afterLength) : NULL;
-    bool same = after && afterLength == beforeLength && !memcmp(before, after, afterLength);
-    free(after);
-    // The entries were rewritten as they stood: the file stays untouched.
-    if (same)
-        return true;
-    if (ini->FlushFile() == IniSuccess)
-        return true;
-    // A store that found nothing to write leaves nothing changed.
-    return !ini->HasChanged();
+    ini->FlushFile();
+    return ini->LastFlush != IniFlushFailed;
 }
 
 // Records the drives that have tracking on as the "Drive" entries of
@@ -286,11 +246,8 @@ bool SaveDriveEntries(const DriveValues table[kDriveSlots])
     // A missing file is an empty one; any other failure leaves lines that
     // are not the file, which must not be written over it.
     if (status == IniSuccess || status == IniFileMissing) {
-        size_t beforeLength = 0;
-        char* before = TextOfLines(*ini, &beforeLength);
         WriteDriveEntries(ini, table);
-        saved = FlushChanges(ini, before, beforeLength);
-        free(before);
+        saved = FlushChanges(ini);
     }
     // Written once, and checked: the destructor must not try again unseen.
     ini->WriteMode &= ~FlushOnDestroy;
