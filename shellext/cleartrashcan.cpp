@@ -80,13 +80,7 @@ DWORD WINAPI RemoveWorker(void*)
     RemovalRun run = {ProgressDialog, ProgressBar, TrashcanFileCount, &CancelRequested,
                       ReportRemovalFailure, 0, false, 0};
     RemoveTrashcanFiles(DriveLetter(), UpperCasePattern, &run);
-    if (!CancelRequested)
-        PostMessageA(ProgressDialog, WM_WORKERDONE, 0, 0);
-    // Also after a cancel or a file that stayed.
-    if (run.removed > 0) {
-        DWORD returned = 0;
-        DriverRequest(TrashcanPurged, NULL, 0, NULL, 0, &returned);
-    }
+    EndRemovalRun(run);
     return 0;
 }
 

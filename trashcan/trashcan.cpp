@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include "driver/driver.h"
 #include "modulepath/entrypath.h"
 
 void TrashcanPattern(char driveLetter, PatternCase letterCase, char pattern[kPathBufferSize])
@@ -188,5 +189,16 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
     if (run->lastDeletionOk && !*run->cancel) {
         lstrcpyA(path + dirLength, "salvora.inf");
         DeleteFileA(path);
+    }
+}
+
+void EndRemovalRun(const RemovalRun& run)
+{
+    if (!*run.cancel)
+        PostMessageA(run.dialog, WM_WORKERDONE, 0, 0);
+    // Once per run, also after a cancel or a file that stayed.
+    if (run.removed > 0) {
+        DWORD returned = 0;
+        DriverRequest(TrashcanPurged, NULL, 0, NULL, 0, &returned);
     }
 }

@@ -62,4 +62,8 @@ void SetRemovalRange(HWND bar, long total);
 // left as it is.
 void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* run);
 
+// The last steps of a removal worker: WM_WORKERDONE to the dialog unless
+// the run was cancelled, then TrashcanPurged when the run removed anything.
+void EndRemovalRun(const RemovalRun& run);
+
 #endif

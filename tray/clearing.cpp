@@ -202,12 +202,6 @@ DWORD WINAPI RemoveWorker(void*)
             continue;
         RemoveTrashcanFiles(DriveLetter(record.Drive), LowerCasePattern, &run);
     }
-    if (!CancelRequested)
-        PostMessageA(ProgressDialog, WM_WORKERDONE, 0, 0);
-    // Once per run, also after a cancel or a file that stayed.
-    if (run.removed > 0) {
-        DWORD returned = 0;
-        DriverRequest(TrashcanPurged, NULL, 0, NULL, 0, &returned);
-    }
+    EndRemovalRun(run);
     return 0;
 }
