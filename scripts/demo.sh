@@ -3,9 +3,14 @@
 # stand-in delete-tracking driver, then runs each part of the demo in
 # scripts/demo.d in order. Screenshots go to build/demo/ (with a display of
 # your own the windows also appear on it).
+#
+# scripts/demo.sh --gallery also copies the screenshots that docs/gallery.md
+# shows into docs/gallery/, for a commit.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
+gallery=0
+[[ "${1:-}" == --gallery ]] && gallery=1
 
 scripts/bootstrap.sh
 # SALVORA_BIN names a win64 bin folder built elsewhere (then nothing is
@@ -69,3 +74,15 @@ for part in scripts/demo.d/*.sh; do
   bash "$part"
 done
 echo "Screenshots: $DEMO_SHOTS"
+
+if ((gallery)); then
+  mkdir -p docs/gallery
+  for name in $(grep -o 'gallery/[A-Za-z0-9_-]*\.png' docs/gallery.md | sort -u); do
+    if [[ -s $DEMO_SHOTS/${name#gallery/} ]]; then
+      cp "$DEMO_SHOTS/${name#gallery/}" "docs/$name"
+    else
+      echo "gallery: no screenshot for $name" >&2
+    fi
+  done
+  echo "Gallery: docs/gallery/ (shown by docs/gallery.md)"
+fi
