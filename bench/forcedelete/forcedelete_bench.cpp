@@ -17,25 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/benchcommon.h"
 #include "shellext/classids.h"
-#include "standin/vsalvora/vsalvora_ctl.h"
-#include "tools/shellhost/dropdata.h"
 
 namespace {
 
 const int kFolders = 200, kFilesPerFolder = 100, kRounds = 3;
 char drive = 'D';
 std::string root;   // "X:\FDBENCH"
-
-double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
 
 bool MakeTree()
 {
@@ -172,8 +161,6 @@ void Hook(HMODULE module, const char* name, F* real, F stub)
 
 // --- ForceDelete as the shell runs it ----------------------------------------
 
-typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, LPVOID*);
-GetClassObjectFn getClassObject;
 double yesAt = 0;
 
 // The bench's part of the user: Yes to the confirmation once it is filled in.
@@ -193,21 +180,8 @@ DWORD WINAPI AnswerYes(void*)
 
 bool ForceDelete(double* ms)
 {
-    IClassFactory* factory = NULL;
-    IShellExtInit* init = NULL;
-    IContextMenu* menu = NULL;
-    if (FAILED(getClassObject(CLSID_SalvoraFolderHandler, IID_IClassFactory, (void**)&factory)))
-        return false;
-    bool ok = SUCCEEDED(factory->CreateInstance(NULL, IID_IShellExtInit, (void**)&init));
-    factory->Release();
-    if (ok) {
-        DropDataObject* data = new DropDataObject({root});
-        ok = SUCCEEDED(init->Initialize(NULL, data, NULL)) &&
-             SUCCEEDED(init->QueryInterface(IID_IContextMenu, (void**)&menu));
-        data->Release();
-        init->Release();
-    }
-    if (!ok)
+    IContextMenu* menu = HandlerMenu(CLSID_SalvoraFolderHandler, root);
+    if (!menu)
         return false;
     HANDLE user = CreateThread(NULL, 0, AnswerYes, NULL, 0, NULL);
     CMINVOKECOMMANDINFO info = {};
@@ -221,25 +195,6 @@ bool ForceDelete(double* ms)
     return true;
 }
 
-bool ProtectDrive()
-{
-    HANDLE h = CreateFileA(VSCTL_CONTROL_NAME_A, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD returned = 0;
-    BYTE record[8] = {(BYTE)(drive - 'A' + 1), 1, 0, 16, 0, 0, 0, 0};
-    BOOL ok = DeviceIoControl(h, VSCTL_RESET, NULL, 0, NULL, 0, &returned, NULL) &&
-              DeviceIoControl(h, VSCTL_SET_DRIVE, record, sizeof record, NULL, 0, &returned, NULL);
-    CloseHandle(h);
-    return ok != FALSE;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -251,18 +206,14 @@ int main(int argc, char** argv)
         fprintf(stderr, "forcedelete_bench: %s exists; remove it or pick another drive\n", root.c_str());
         return 1;
     }
-    if (!ProtectDrive()) {
+    if (!ProtectDrive(drive)) {
         fprintf(stderr, "forcedelete_bench: the stand-in driver does not answer\n");
         return 1;
     }
-    char dll[MAX_PATH];
-    GetModuleFileNameA(NULL, dll, sizeof dll);
-    lstrcpyA(strrchr(dll, '\\') + 1, "slvrsext.dll");
     OleInitialize(NULL);
-    HMODULE module = LoadLibraryA(dll);
-    getClassObject = module ? (GetClassObjectFn)(void*)GetProcAddress(module, "DllGetClassObject") : NULL;
-    if (!getClassObject) {
-        fprintf(stderr, "forcedelete_bench: cannot load %s\n", dll);
+    HMODULE module = ExtensionModule();
+    if (!module) {
+        fprintf(stderr, "forcedelete_bench: cannot load slvrsext.dll beside the benchmark\n");
         return 1;
     }
     Hook(module, "FindFirstFileA", &realFindFirstFile, TimedFindFirstFile);

@@ -25,9 +25,8 @@
 
 #include <shlobj.h>
 
+#include "bench/common/benchcommon.h"
 #include "shellext/classids.h"
-#include "standin/vsalvora/vsalvora_ctl.h"
-#include "tools/shellhost/dropdata.h"
 #include "trashcan/trashcan.h"
 #include "tray/resource.h"
 
@@ -38,16 +37,6 @@ const int kRounds = 3;
 
 char drive = 'D';
 char directory[kPathBufferSize];   // "x:\recycled\trashcan\"
-
-double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
 
 void FileName(int i, char path[kPathBufferSize])
 {
@@ -176,21 +165,6 @@ long Machinery(bool removal, double* ms, bool screen = false)
 
 // --- the shell extension's flow -------------------------------------------
 
-typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, LPVOID*);
-
-bool ProtectDrive()
-{
-    HANDLE h = CreateFileA(VSCTL_CONTROL_NAME_A, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0,
-                           NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    unsigned char record[8] = {(unsigned char)(drive - 'A' + 1), 1, 0, 16, 0, 0, 10, 0};
-    DWORD returned = 0;
-    BOOL ok = DeviceIoControl(h, VSCTL_SET_DRIVE, record, sizeof record, NULL, 0, &returned, NULL);
-    CloseHandle(h);
-    return ok != FALSE;
-}
-
 double questionShownAt = 0, answeredAt = 0;
 
 // The user who says Yes the moment the question shows.
@@ -208,41 +182,12 @@ DWORD WINAPI AnswerYes(void*)
     }
 }
 
-IContextMenu* DriveMenu()
-{
-    static HMODULE dll;
-    if (!dll) {
-        char path[MAX_PATH];
-        GetModuleFileNameA(NULL, path, sizeof path);
-        lstrcpyA(strrchr(path, '\\') + 1, "slvrsext.dll");
-        dll = LoadLibraryA(path);
-    }
-    GetClassObjectFn getClassObject =
-        dll ? (GetClassObjectFn)(void*)GetProcAddress(dll, "DllGetClassObject") : NULL;
-    IClassFactory* factory = NULL;
-    if (!getClassObject ||
-        FAILED(getClassObject(CLSID_SalvoraDriveHandler, IID_IClassFactory, (void**)&factory)))
-        return NULL;
-    IShellExtInit* init = NULL;
-    factory->CreateInstance(NULL, IID_IShellExtInit, (void**)&init);
-    factory->Release();
-    if (!init)
-        return NULL;
-    char root[4] = {drive, ':', '\\', 0};
-    DropDataObject* data = new DropDataObject(std::vector<std::string>(1, root));
-    IContextMenu* menu = NULL;
-    if (SUCCEEDED(init->Initialize(NULL, data, NULL)))
-        init->QueryInterface(IID_IContextMenu, (void**)&menu);
-    data->Release();
-    init->Release();
-    return menu;
-}
-
 // The drive menu's second command, as the shell invokes it; false when the
 // extension could not be had.
 bool ExtensionClear(double* scanMs, double* removalMs)
 {
-    IContextMenu* menu = DriveMenu();
+    char root[4] = {drive, ':', '\\', 0};
+    IContextMenu* menu = HandlerMenu(CLSID_SalvoraDriveHandler, root);
     if (!menu)
         return false;
     HMENU popup = CreatePopupMenu();
@@ -264,12 +209,6 @@ bool ExtensionClear(double* scanMs, double* removalMs)
     *scanMs = questionShownAt - start;
     *removalMs = end - answeredAt;
     return true;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void Report(const char* what, const std::vector<double>& measured, const char* bare,
@@ -343,7 +282,7 @@ int main(int argc, char** argv)
 
     // The extension's flow over the same files, against the same bare loops
     // measured again in this part of the run.
-    if (!ProtectDrive()) {
+    if (!ProtectDrive(drive)) {
         fprintf(stderr, "trashcan_bench: the stand-in driver is not loaded\n");
         return 1;
     }

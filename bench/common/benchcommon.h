@@ -1,0 +1,29 @@
+// What the benchmarks share: a clock, the median of their rounds, the
+// stand-in driver told that a drive is protected, and the shell's side of
+// one context menu of the real slvrsext.dll beside the benchmark.
+#ifndef SALVORA_BENCH_COMMON_H
+#define SALVORA_BENCH_COMMON_H
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+// Milliseconds from the performance counter.
+double Now();
+
+double Median(std::vector<double> v);
+
+// Resets the stand-in driver and protects the drive; false when the
+// driver does not answer.
+bool ProtectDrive(char letter);
+
+// slvrsext.dll beside this program, loaded once; null when it cannot be.
+HMODULE ExtensionModule();
+
+// The context menu of a handler of the extension, initialised with one
+// path as the shell does; null when it is not to be had.
+IContextMenu* HandlerMenu(const GUID& clsid, const std::string& path);
+
+#endif
