@@ -153,6 +153,9 @@ public:
             page_ = FindWindowExA(sheet_, NULL, "#32770", NULL);
             return page_ && GetDlgItem(page_, kTracking) && IsWindowVisible(page_);
         });
+        // The page reports itself changed once more when the sheet is up
+        // (a posted message): what a test reads next waits for that.
+        ui::WaitUntil([&] { return ApplyEnabled(); });
         return page_ && IsWindowVisible(page_);
     }
 
