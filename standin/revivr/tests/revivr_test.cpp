@@ -76,6 +76,7 @@ public:
         const std::string exe = BinDir() + "REVIVR.EXE";
         started_ = CreateProcessA(exe.c_str(), cmd.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si,
                                   &pi_) != FALSE;
+        startError_ = started_ ? 0 : GetLastError();
         for (int i = 0; started_ && i < 500 && !window_; i++) {
             FindContext ctx = {pi_.dwProcessId, NULL};
             EnumWindows(FindRevivr, reinterpret_cast<LPARAM>(&ctx));
@@ -94,6 +95,16 @@ public:
         }
     }
     HWND window() const { return window_; }
+
+    // Why there is no window, for a failure message.
+    std::string Why() const
+    {
+        if (!started_)
+            return "CreateProcessA failed, error " + std::to_string(startError_);
+        DWORD code = 0;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return code == STILL_ACTIVE ? "no window yet" : "ended with code " + std::to_string(code);
+    }
 
     // The window can be enumerated while CreateWindowA is still making its
     // label and list: wait (bounded) for what the test reads, not for the
@@ -141,6 +152,7 @@ public:
 private:
     PROCESS_INFORMATION pi_ = {};
     bool started_ = false;
+    DWORD startError_ = 0;
     HWND window_ = NULL;
 };
 
@@ -190,7 +202,7 @@ private:
 TEST_F(Revivr, DriveArgumentIsRecordedAndItsTrashcanListed)
 {
     RevivrRun run("\"" + Exe() + "\"   C:\\ /drv");
-    ASSERT_TRUE(run.window());
+    ASSERT_TRUE(run.window()) << run.Why();
     run.WaitFor(kTrashcan, kListed);
     EXPECT_EQ(run.Label(), kTrashcan);
     EXPECT_EQ(run.Files(), kListed);  // no index file, no subdirectory
@@ -201,7 +213,7 @@ TEST_F(Revivr, DriveArgumentIsRecordedAndItsTrashcanListed)
 TEST_F(Revivr, FolderArgumentListsTheTrashcanOfItsDrive)
 {
     RevivrRun run(Exe() + " c:\\some folder\\deeper");
-    ASSERT_TRUE(run.window());
+    ASSERT_TRUE(run.window()) << run.Why();
     run.WaitFor(kTrashcan, kListed);
     EXPECT_EQ(run.Label(), kTrashcan);
     EXPECT_EQ(run.Files(), kListed);
@@ -213,13 +225,13 @@ TEST_F(Revivr, EmptyCommandLineRecordsAnEmptyLineAndListsNothing)
 {
     {
         RevivrRun run("\"" + Exe() + "\"");
-        ASSERT_TRUE(run.window());
+        ASSERT_TRUE(run.window()) << run.Why();
         EXPECT_TRUE(run.Files().empty());
         EXPECT_TRUE(run.Close());
     }
     {
         RevivrRun run(Exe() + "  ");
-        ASSERT_TRUE(run.window());
+        ASSERT_TRUE(run.window()) << run.Why();
         EXPECT_TRUE(run.Close());
     }
     EXPECT_EQ(Logged(), "\r\n\r\n");
@@ -231,7 +243,7 @@ TEST_F(Revivr, LongOrStrangeCommandLinesAreRecordedWhole)
     const std::string noDrive = "\\\\server\\share \"unbalanced";
     for (const std::string& tail : {longTail, noDrive}) {
         RevivrRun run(Exe() + " " + tail);
-        ASSERT_TRUE(run.window());
+        ASSERT_TRUE(run.window()) << run.Why();
         EXPECT_TRUE(run.Close());
     }
     EXPECT_EQ(Logged(), longTail + "\r\n" + noDrive + "\r\n");
