@@ -1,5 +1,7 @@
 #include "modulepath/entrypath.h"
 
+#include <string.h>
+
 #include "modulepath/pathjoin.h"
 
 namespace {
@@ -21,6 +23,29 @@ bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry)
     return lstrcmpiA(found.cAlternateFileName, entry.cAlternateFileName) == 0;
 }
 
+// Puts the short name of the entry listed under exactly name after the
+// dirLength characters of path.
+ItemReach PutShortNameOf(char* path, size_t pathSize, size_t dirLength, const char* name)
+{
+    char pattern[MAX_PATH + 1];
+    path[dirLength] = '\0';
+    if (!JoinPath(pattern, sizeof pattern, path, "*.*"))
+        return ItemReach::NoName;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(pattern, &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return ItemIsGone(GetLastError()) ? ItemReach::Gone : ItemReach::Failed;
+    bool found = false;
+    do
+        found = strcmp(entry.cFileName, name) == 0;
+    while (!found && FindNextFileA(find, &entry));
+    FindClose(find);
+    if (!found)
+        return ItemReach::Gone;
+    return PutEntryName(path, pathSize, dirLength, entry.cAlternateFileName, "") ? ItemReach::Reached
+                                                                                 : ItemReach::NoName;
+}
+
 }  // namespace
 
 bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry)
@@ -28,4 +53,42 @@ bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN
     if (PutEntryName(path, pathSize, dirLength, entry.cFileName, "") && LeadsToEntry(path, entry))
         return true;
     return PutEntryName(path, pathSize, dirLength, entry.cAlternateFileName, "");
+}
+
+ItemReach ReachSelectedItem(const char* canonical, char* out, size_t outSize)
+{
+    size_t length = strlen(canonical);
+    if (length < 3 || length >= outSize)
+        return ItemReach::NoName;
+    memcpy(out, canonical, 3);
+    out[3] = '\0';
+    size_t used = 3;
+    const char* name = canonical + 3;
+    while (*name) {
+        const char* end = strchr(name, '\\');
+        size_t nameLength = end ? (size_t)(end - name) : strlen(name);
+        char part[MAX_PATH + 1];
+        if (nameLength >= sizeof part || used + 1 >= outSize)
+            return ItemReach::NoName;
+        memcpy(part, name, nameLength);
+        part[nameLength] = '\0';
+        if (used > 3)
+            out[used++] = '\\';
+        if (IsPlainEntryName(part)) {
+            if (!PutEntryName(out, outSize, used, part, ""))
+                return ItemReach::NoName;
+        } else {
+            ItemReach reach = PutShortNameOf(out, outSize, used, part);
+            if (reach != ItemReach::Reached)
+                return reach;
+        }
+        used = strlen(out);
+        name = end ? end + 1 : name + nameLength;
+    }
+    return ItemReach::Reached;
+}
+
+bool ItemIsGone(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES;
 }

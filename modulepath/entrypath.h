@@ -14,4 +14,21 @@
 // to the directory, when no name reaches the entry.
 bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry);
 
+// Whether a call's error says that the item is not there (any more).
+bool ItemIsGone(DWORD error);
+
+// How a selected item, named by its canonical path, is reached.
+enum class ItemReach {
+    Reached,   // out holds a path that leads to that very item
+    Gone,      // no entry has that name (any more)
+    NoName,    // the entry has no name that reaches it, or the path does not fit
+    Failed,    // a folder on the way could not be listed
+};
+
+// The path by which the item that a canonical drive path names is acted on:
+// each name as it stands where Windows takes it as that very name, else the
+// short name of the entry listed under exactly that name. "x." is so never
+// taken for its twin "x", which Windows would open by that spelling.
+ItemReach ReachSelectedItem(const char* canonical, char* out, size_t outSize);
+
 #endif

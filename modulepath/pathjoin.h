@@ -28,4 +28,15 @@ bool IsPlainEntryName(const char* name);
 bool PutEntryName(char* path, size_t pathSize, size_t dirLength, const char* longName,
                   const char* shortName);
 
+// A drive path in its one canonical spelling: "X:\" followed by the names
+// of the path joined by single backslashes, "." and ".." worked out (never
+// above the root), no separator at the end; '/' counts as a separator. Names
+// are kept byte for byte: a trailing dot or blank belongs to the name here,
+// where Windows would drop it and so reach a twin. "E:", "E:\." and
+// "E:\keepme\.." all come out as "E:\". False, with out empty, for a path
+// that starts with no drive ("\\server\share", "x"), one relative to a
+// drive's current folder ("E:x"), and one that would not fit into outSize
+// characters with the terminator.
+bool CanonicalPath(const char* path, char* out, size_t outSize);
+
 #endif

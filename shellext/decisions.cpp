@@ -45,11 +45,11 @@ CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int3
     case HandlerKind::Drive:
         return count <= 1 ? CompanionRule::NeedsProtectedDrive : CompanionRule::Refused;
     case HandlerKind::Folder:
-        // A drive root ("C:\") reaches the folder handler too; it belongs to
-        // the drive handler's menu.
-        return firstPathLength != 3 ? CompanionRule::NeedsProtectedDrive : CompanionRule::Refused;
     case HandlerKind::File:
-        return CompanionRule::NeedsProtectedDrive;
+        // The paths are canonical, so a drive root, however it was spelt
+        // ("E:", "E:\.", "E:\keepme\.."), is "E:\" here. It belongs to the
+        // drive handler's menu, and ForceDelete never takes a whole drive.
+        return firstPathLength != 3 ? CompanionRule::NeedsProtectedDrive : CompanionRule::Refused;
     }
     return CompanionRule::Refused;
 }

@@ -74,3 +74,73 @@ int ForceDeletePercent(long done, long total)
         ++quotient;
     return (int)quotient;
 }
+
+namespace {
+
+// ASCII only: the names compared with are.
+bool SameNameIgnoringCase(const char* a, const char* b, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = (char)(x - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// Whether path is within or equal to parent (upper case).
+bool IsWithin(const char* path, const char* parent)
+{
+    size_t length = strlen(parent);
+    return strlen(path) >= length && SameNameIgnoringCase(path, parent, length) &&
+           (path[length] == '\0' || path[length] == '\\');
+}
+
+}  // namespace
+
+SelectedPathKind ClassifySelectedPath(const char* path)
+{
+    char letter = path[0];
+    bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+    if (!isLetter || path[1] != ':' || path[2] != '\\')
+        return SelectedPathKind::NotADrivePath;
+    const char* rest = path + 3;
+    if (!*rest)
+        return SelectedPathKind::DriveRoot;
+    if (IsWithin(rest, "RECYCLED") && (!rest[8] || IsWithin(rest, "RECYCLED\\TRASHCAN")))
+        return SelectedPathKind::Trashcan;
+    return SelectedPathKind::Item;
+}
+
+int StopMessageId(StopReason reason)
+{
+    switch (reason) {
+    case StopReason::InUseOrDenied:
+        return IDS_FORCEDELETE_IN_USE;
+    case StopReason::Link:
+        return IDS_FORCEDELETE_LINK;
+    case StopReason::Unreachable:
+        return IDS_FORCEDELETE_UNREACHABLE;
+    case StopReason::None:
+    case StopReason::ByUser:
+        break;
+    }
+    return 0;
+}
+
+int RefusalMessageId(SelectedPathKind kind)
+{
+    switch (kind) {
+    case SelectedPathKind::DriveRoot:
+        return IDS_FORCEDELETE_DRIVE;
+    case SelectedPathKind::Trashcan:
+        return IDS_FORCEDELETE_TRASHCAN;
+    case SelectedPathKind::NotADrivePath:
+        return IDS_FORCEDELETE_UNREACHABLE;
+    case SelectedPathKind::Item:
+        break;
+    }
+    return 0;
+}

@@ -51,6 +51,28 @@ enum class ItemKind { File, Folder, Link, Unknown };
 
 ItemKind KindOfItem(uint32_t attributes);
 
+// What a selected path, in its canonical spelling, is to ForceDelete before
+// anything is asked or done. A drive root and the Trashcan (the drive's
+// RECYCLED folder, its TRASHCAN and all in it) are never force-deleted:
+// removing a whole drive is no command of a context menu, and the driver
+// keeps its own account of the Trashcan, which only "Clear Trashcan" empties
+// with it. A path that starts with no drive cannot be reached safely.
+enum class SelectedPathKind { Item, DriveRoot, Trashcan, NotADrivePath };
+
+SelectedPathKind ClassifySelectedPath(const char* path);
+
+// Why a run stopped before the end of its selection. The user's own No (a
+// file kept, and so the folder around it) and Cancel are no failure and get
+// no message; each of the others names its item in a message after the run.
+enum class StopReason { None, ByUser, InUseOrDenied, Link, Unreachable };
+
+// The message format (one argument, the item's path) for a stop; 0 for none.
+int StopMessageId(StopReason reason);
+
+// The message that refuses a selection before it is confirmed; 0 when the
+// path may be confirmed.
+int RefusalMessageId(SelectedPathKind kind);
+
 // The action text: prefix followed by the part of path after its last
 // backslash (the whole path when it has none), cut to outSize characters
 // with the terminator.

@@ -7,9 +7,11 @@
 #include <commctrl.h>
 
 #include "driver/driver.h"
+#include "modulepath/entrypath.h"
 #include "shellext/flow.h"
 #include "shellext/forcedecisions.h"
 #include "shellext/forcewalk.h"
+#include "shellext/messages.h"
 #include "shellext/resource.h"
 #include "shellext/selection.h"
 #include "shellext/server.h"
@@ -46,7 +48,14 @@ void InitConfirmation(HWND dialog, const ConfirmRequest& request)
 {
     ConfirmationText text = ProtectedFileConfirmation();
     if (request.mode == SelectionMode) {
-        DWORD attributes = request.count == 1 ? GetFileAttributesA(request.path) : 0;
+        // Asked of the item the path names, not of a twin that Windows
+        // would take the spelling for.
+        char reached[kPathBufferSize];
+        DWORD attributes = 0;
+        if (request.count == 1)
+            attributes = ReachSelectedItem(request.path, reached, sizeof reached) == ItemReach::Reached
+                             ? GetFileAttributesA(reached)
+                             : INVALID_FILE_ATTRIBUTES;
         text = SelectionConfirmation(request.count, attributes);
     }
     char format[kPathBufferSize] = "";
@@ -141,11 +150,29 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     return ProgressDialogMessage(kProgressDialog, dialog, message, wParam);
 }
 
+// A selection with a drive or the Trashcan in it is refused whole, before
+// anything is asked.
+bool RefusesSelection(TSelectionList* paths)
+{
+    for (int32_t i = 0; i < paths->ItemCount; ++i) {
+        int message = RefusalMessageId(ClassifySelectedPath(paths->PathAt(i)));
+        if (message) {
+            PathMessage(NULL, message, paths->PathAt(i));
+            return true;
+        }
+    }
+    return false;
+}
+
 // Takes over the held selection: the worker lets go of it when it ends, or
 // this flow does when no worker took it.
-void ConfirmAndDelete(TSelectionList* paths, int32_t count, HWND owner)
+void ConfirmAndDelete(TSelectionList* paths, HWND owner)
 {
-    ConfirmRequest request = {SelectionMode, paths->PathAt(0), count};
+    if (RefusesSelection(paths)) {
+        paths->Drop();
+        return;
+    }
+    ConfirmRequest request = {SelectionMode, paths->PathAt(0), paths->ItemCount};
     // Only Yes goes on; No, Escape, the close box and a quit end it here.
     if (RunFlowDialog(IDD_CONFIRM, NULL, ConfirmDialogProc, (LPARAM)&request) != IDYES) {
         paths->Drop();
@@ -165,8 +192,10 @@ void ConfirmAndDelete(TSelectionList* paths, int32_t count, HWND owner)
     // A thread that is quitting has nobody left to watch the run.
     if (result == -1)
         CancelRequested = 1;
-    if (!CancelRequested)
-        JoinFlowWorker();
+    // A run that stopped short of the user's selection says where and why,
+    // as the confirmation did what it would do: with no owner.
+    if (!CancelRequested && JoinFlowWorker() && StopMessageId(Run.stopReason))
+        PathMessage(NULL, StopMessageId(Run.stopReason), Run.stopPath);
 }
 
 }  // namespace
@@ -175,10 +204,9 @@ bool RunForceDelete()
 {
     // The selection and owner of this command, before any wait lets a new
     // selection in.
-    if (SelectedCount <= 0 || !SelectedPaths)
+    TSelectionList* paths = HoldSelection();
+    if (!paths)
         return true;
-    int32_t count = SelectedCount;
-    TSelectionList* paths = SelectedPaths->Hold();
     HWND owner = DialogOwner;
     if (!BeginFlow()) {
         paths->Drop();
@@ -187,7 +215,7 @@ bool RunForceDelete()
     // The progress bar needs the common controls; the shell's process may
     // not have them yet.
     InitCommonControls();
-    ConfirmAndDelete(paths, count, FlowOwner(owner));
+    ConfirmAndDelete(paths, FlowOwner(owner));
     EndFlow();
     return true;
 }

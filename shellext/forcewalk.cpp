@@ -68,61 +68,108 @@ bool Stopped(const ForceDeleteRun* run)
     return !run->walkOK || *run->cancel;
 }
 
-// True when the file is gone, or stays because the user said No; false
-// when it stays for any other reason, which ends the walk.
-bool DeleteOneFile(ForceDeleteRun* run, const char* path)
+// Ends the walk at the item shown as path; the first reason stands.
+void StopAt(ForceDeleteRun* run, StopReason reason, const char* path)
+{
+    run->walkOK = false;
+    if (run->stopReason != StopReason::None)
+        return;
+    run->stopReason = reason;
+    lstrcpynA(run->stopPath, path, sizeof run->stopPath);
+}
+
+// The user's Cancel in a file confirmation ends the run as the progress
+// dialog's own Cancel does, so that dialog does not stay behind as if the
+// run still went on.
+void CancelFromQuestion(ForceDeleteRun* run, const char* path)
+{
+    StopAt(run, StopReason::ByUser, path);
+    if (*run->cancel)
+        return;
+    *run->cancel = 1;
+    PostMessageA(run->dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+enum class FileOutcome { Done, Kept, Stopped };
+
+// Deletes the file at path (shown to the user as shown), asking first when
+// it is read-only, hidden or system. Kept when the user said No: the walk
+// goes on. Stopped, with the reason in the run, when it stays otherwise.
+FileOutcome DeleteOneFile(ForceDeleteRun* run, const char* path, const char* shown)
 {
     DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES && ItemIsGone(GetLastError())) {
+        StepProgress(run);
+        return FileOutcome::Done;
+    }
     // It became a link since it was listed.
-    if (KindOfItem(attributes) == ItemKind::Link)
-        return false;
+    if (KindOfItem(attributes) == ItemKind::Link) {
+        StopAt(run, StopReason::Link, shown);
+        return FileOutcome::Stopped;
+    }
     // Read-only, hidden or system, or not to be examined: asked about
     // unless the user said "Yes to all", and bared before it goes.
     bool isProtected = AsksBeforeDeleting(attributes, false);
     if (AsksBeforeDeleting(attributes, run->yesToAll)) {
         UpdateScreen(run);
-        switch (run->ask(path, run->itemTotal)) {
+        switch (run->ask(shown, run->itemTotal)) {
         case ProtectedFileAnswer::Cancel:
-            *run->cancel = 1;
-            return false;
+        case ProtectedFileAnswer::NotAsked:   // nobody could be asked
+            CancelFromQuestion(run, shown);
+            return FileOutcome::Stopped;
         case ProtectedFileAnswer::No:
             StepProgress(run);
-            return true;
+            return FileOutcome::Kept;
         case ProtectedFileAnswer::YesToAll:
             run->yesToAll = true;
             break;
         case ProtectedFileAnswer::Yes:
             break;
-        case ProtectedFileAnswer::NotAsked:
-            return false;
         }
         // The progress dialog's Cancel while the question was open: the
         // user wants nothing more deleted, whatever the answer.
         if (*run->cancel)
-            return false;
+            return FileOutcome::Stopped;
     }
     if (isProtected)
         SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-    bool deleted = DeleteFileA(path) != FALSE;
-    // A file that stays keeps what it was.
-    if (!deleted && isProtected && attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(path, attributes);
+    bool deleted = DeleteFileA(path) != FALSE || ItemIsGone(GetLastError());
     StepProgress(run);
-    return deleted;
+    if (deleted)
+        return FileOutcome::Done;
+    // A file that stays keeps what it was.
+    if (isProtected && attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(path, attributes);
+    StopAt(run, StopReason::InUseOrDenied, shown);
+    return FileOutcome::Stopped;
+}
+
+// Ends the walk at a listed entry that it may not or cannot go into or
+// remove; the message names it by its listed name where that fits.
+void StopAtEntry(ForceDeleteRun* run, StopReason reason, const char* folder, const char* name)
+{
+    char shown[kPathBufferSize];
+    if (!JoinPath(shown, sizeof shown, folder, name))
+        lstrcpynA(shown, folder, sizeof shown);
+    StopAt(run, reason, shown);
 }
 
 // Counts (deleting false) or deletes a folder's contents, depth first, and
-// then the folder itself. The folder is counted once, in the counting pass.
-void WalkFolder(ForceDeleteRun* run, const char* path, bool deleting)
+// then the folder itself, shown to the user as shown. The folder is counted
+// once, in the counting pass. True when the user kept a file somewhere in
+// it: the folder then stays by the user's own choice.
+bool WalkFolder(ForceDeleteRun* run, const char* path, const char* shown, bool deleting)
 {
     if (!deleting)
         ++run->itemTotal;
+    bool kept = false;
     char entryPath[kPathBufferSize];
     WIN32_FIND_DATAA entry;
     HANDLE find = INVALID_HANDLE_VALUE;
     // A folder whose pattern does not fit lists nothing; removing it then
     // succeeds only when it is empty.
-    if (JoinPath(entryPath, sizeof entryPath, path, "*.*"))
+    bool listable = JoinPath(entryPath, sizeof entryPath, path, "*.*");
+    if (listable)
         find = FindFirstFileA(entryPath, &entry);
     if (find != INVALID_HANDLE_VALUE) {
         size_t dirLength = strlen(entryPath) - 3;   // up to the backslash
@@ -137,14 +184,15 @@ void WalkFolder(ForceDeleteRun* run, const char* path, bool deleting)
                              PutListedEntryPath(entryPath, sizeof entryPath, dirLength, entry);
             if (!reachable) {
                 if (deleting)
-                    run->walkOK = false;
+                    StopAtEntry(run, kind == ItemKind::Link ? StopReason::Link : StopReason::Unreachable, path,
+                                name);
                 else
                     ++run->itemTotal;
             } else if (kind == ItemKind::Folder) {
-                WalkFolder(run, entryPath, deleting);
+                kept = WalkFolder(run, entryPath, entryPath, deleting) || kept;
             } else if (deleting) {
                 ShowAction(run, entryPath, run->fileAction);
-                run->walkOK = DeleteOneFile(run, entryPath);
+                kept = DeleteOneFile(run, entryPath, entryPath) == FileOutcome::Kept || kept;
             } else {
                 ++run->itemTotal;
             }
@@ -152,9 +200,26 @@ void WalkFolder(ForceDeleteRun* run, const char* path, bool deleting)
         FindClose(find);
     }
     if (deleting && !Stopped(run)) {
-        ShowAction(run, path, run->folderAction);
-        run->walkOK = RemoveDirectoryA(path) != FALSE;
+        ShowAction(run, shown, run->folderAction);
+        if (!RemoveDirectoryA(path) && !ItemIsGone(GetLastError()))
+            StopAt(run, kept ? StopReason::ByUser : listable ? StopReason::InUseOrDenied : StopReason::Unreachable,
+                   shown);
     }
+    return kept;
+}
+
+// The path that reaches the selected item, and its attributes. Failed also
+// when the item is there but cannot be examined.
+ItemReach ReachSelected(const char* selected, char* path, DWORD* attributes)
+{
+    *attributes = INVALID_FILE_ATTRIBUTES;
+    ItemReach reach = ReachSelectedItem(selected, path, kPathBufferSize);
+    if (reach != ItemReach::Reached)
+        return reach;
+    *attributes = GetFileAttributesA(path);
+    if (*attributes == INVALID_FILE_ATTRIBUTES)
+        return ItemIsGone(GetLastError()) ? ItemReach::Gone : ItemReach::Failed;
+    return ItemReach::Reached;
 }
 
 }  // namespace
@@ -163,9 +228,12 @@ void CountSelection(ForceDeleteRun* run)
 {
     int32_t count = run->paths->ItemCount;
     for (int32_t i = 0; i < count && !*run->cancel; ++i) {
-        const char* path = run->paths->PathAt(i);
-        if (KindOfItem(GetFileAttributesA(path)) == ItemKind::Folder)
-            WalkFolder(run, path, false);
+        const char* selected = run->paths->PathAt(i);
+        char path[kPathBufferSize];
+        DWORD attributes = 0;
+        if (ReachSelected(selected, path, &attributes) == ItemReach::Reached &&
+            KindOfItem(attributes) == ItemKind::Folder)
+            WalkFolder(run, path, selected, false);
         else
             ++run->itemTotal;
     }
@@ -177,20 +245,35 @@ void DeleteSelection(ForceDeleteRun* run)
     run->shownAt = GetTickCount() - kScreenInterval;
     int32_t count = run->paths->ItemCount;
     for (int32_t i = 0; i < count && !Stopped(run); ++i) {
-        const char* path = run->paths->PathAt(i);
-        switch (KindOfItem(GetFileAttributesA(path))) {
+        const char* selected = run->paths->PathAt(i);
+        char path[kPathBufferSize];
+        DWORD attributes = 0;
+        switch (ReachSelected(selected, path, &attributes)) {
+        case ItemReach::Reached:
+            break;
+        case ItemReach::Gone:
+            StepProgress(run);   // what the user asked for
+            continue;
+        case ItemReach::NoName:
+            StopAt(run, StopReason::Unreachable, selected);
+            continue;
+        case ItemReach::Failed:
+            StopAt(run, StopReason::InUseOrDenied, selected);
+            continue;
+        }
+        switch (KindOfItem(attributes)) {
         case ItemKind::Folder:
-            WalkFolder(run, path, true);
+            WalkFolder(run, path, selected, true);
             break;
         case ItemKind::File:
-            ShowAction(run, path, run->fileAction);
-            run->walkOK = DeleteOneFile(run, path);
+            ShowAction(run, selected, run->fileAction);
+            DeleteOneFile(run, path, selected);
             break;
         case ItemKind::Link:
         case ItemKind::Unknown:
             // Neither listed nor removed: what it leads to is not known to be
             // inside the selection.
-            run->walkOK = false;
+            StopAt(run, StopReason::Link, selected);
             break;
         }
     }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "modulepath/modulepath.h"
+#include "shellext/forcedecisions.h"
 #include "shellext/selectionlist.h"
 
 // String 7 or 8 followed by a file name of up to 259 characters.
@@ -32,6 +33,8 @@ struct ForceDeleteRun {
     long done;                      // items the bar has stepped over
     bool yesToAll;
     bool walkOK;                    // false after an item that stayed: the walk ends
+    StopReason stopReason;          // why the walk ended early, and at which item
+    char stopPath[kPathBufferSize];
     int percentShown;               // the percentage on the screen plus one; 0 for none yet
     // What the screen is to show, and when it was last brought up to date.
     char action[kActionTextSize];
@@ -44,7 +47,11 @@ struct ForceDeleteRun {
 void CountSelection(ForceDeleteRun* run);
 
 // The deletion pass, in the selection's order, until an item cannot be
-// deleted or the run is cancelled; the screen shows where it ended.
+// deleted or the run is cancelled; the screen shows where it ended, and the
+// run why. An item that is gone when its turn comes (an earlier item held
+// it, or it was selected twice) is what the user asked for and counts as
+// done. A Cancel in a file confirmation closes the progress dialog as its own
+// Cancel does.
 void DeleteSelection(ForceDeleteRun* run);
 
 #endif

@@ -12,3 +12,15 @@ int MessageFromString(HWND owner, UINT stringId, const char* caption, UINT style
     LoadStringA(DllModule, stringId, text, sizeof text);
     return MessageBoxA(owner, text, caption, style);
 }
+
+void PathMessage(HWND owner, UINT stringId, const char* path)
+{
+    char format[kPathBufferSize] = "";
+    LoadStringA(DllModule, stringId, format, sizeof format);
+    // wvsprintfA writes at most 1,024 characters: the longest path fits.
+    char text[1025];
+    const char* args[1] = {path};
+    wvsprintfA(text, format, (va_list)args);
+    MessageBeep(0);
+    MessageBoxA(owner, text, kShellExtCaption, MB_OK | MB_ICONEXCLAMATION);
+}

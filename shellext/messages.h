@@ -10,4 +10,8 @@ extern const char kShellExtCaption[];
 // Shows string stringId with MessageBoxA; returns the button pressed.
 int MessageFromString(HWND owner, UINT stringId, const char* caption, UINT style);
 
+// A beep, then the extension's exclamation message: string stringId, a
+// wvsprintfA format, filled in with one path.
+void PathMessage(HWND owner, UINT stringId, const char* path);
+
 #endif

@@ -40,6 +40,11 @@
 #define IDS_CONFIRM_ITEMS_CAPTION    27
 #define IDS_SCANNING                 28
 #define IDS_CONFIRM_PROTECTED_FILE   29
+#define IDS_FORCEDELETE_IN_USE       30
+#define IDS_FORCEDELETE_LINK         31
+#define IDS_FORCEDELETE_UNREACHABLE  32
+#define IDS_FORCEDELETE_DRIVE        33
+#define IDS_FORCEDELETE_TRASHCAN     34
 
 /* The progress dialogs: the Trashcan scan, and the removal that ForceDelete
  * shares. Their controls are the ones of trashcan/progress.h. Accelerators

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <string.h>
 
+#include "modulepath/pathjoin.h"
 #include "shellext/comdecl.h"
 
 int32_t SelectedCount = 0;
@@ -13,6 +14,12 @@ int32_t SelectedDrive = 0;
 HWND DialogOwner = NULL;
 
 namespace {
+
+// The shell may call Initialize on any of its threads. The selection's
+// fields change together under this lock, and a flow takes its list and
+// count in one step under it, so that no list is freed under a hold and no
+// count is paired with another selection's list.
+CRITICAL_SECTION SelectionLock;
 
 // Copies the drop list into a new list. Null when any path is empty (how an
 // empty list reads: it still counts as one item) or longer than a path
@@ -32,7 +39,11 @@ TSelectionList* CopyDropList(HDROP drop, int32_t count)
         }
         path[0] = '\0';
         DragQueryFileA(drop, (UINT)i, path, kPathBufferSize);
-        char* copy = StrNew(path);
+        // Decided on and acted on in the one spelling that names the item
+        // itself; a path that starts with no drive is kept as it came and
+        // is neither accepted nor force-deleted.
+        char canonical[kPathBufferSize];
+        char* copy = StrNew(CanonicalPath(path, canonical, sizeof canonical) ? canonical : path);
         if (!copy || !list->Add(copy)) {
             StrDispose(copy);
             list->Drop();
@@ -46,18 +57,22 @@ HRESULT CaptureDropList(HDROP drop)
 {
     int32_t count = (int32_t)DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0);
     if (count <= 0) {
+        EnterCriticalSection(&SelectionLock);
         SelectedCount = count;
+        LeaveCriticalSection(&SelectionLock);
         return E_FAIL;
     }
     TSelectionList* list = CopyDropList(drop, count);
     if (!list)
         return E_FAIL;
 
+    EnterCriticalSection(&SelectionLock);
     SelectedCount = count;
     TSelectionList* replaced = SelectedPaths;
     SelectedPaths = list;
     lstrcpynA(FirstPath, list->PathAt(0), kPathBufferSize);
     SelectedDrive = DriveNumberOfPath(FirstPath);
+    LeaveCriticalSection(&SelectionLock);
     // A worker still walking the replaced list holds it; it is freed when
     // the last holder lets go.
     if (replaced)
@@ -67,13 +82,29 @@ HRESULT CaptureDropList(HDROP drop)
 
 }  // namespace
 
+void StartSelection()
+{
+    InitializeCriticalSection(&SelectionLock);
+}
+
 void ReleaseSelection()
 {
+    EnterCriticalSection(&SelectionLock);
     TSelectionList* list = SelectedPaths;
     SelectedPaths = NULL;
     SelectedCount = 0;
+    LeaveCriticalSection(&SelectionLock);
     if (list)
         list->Drop();
+    DeleteCriticalSection(&SelectionLock);
+}
+
+TSelectionList* HoldSelection()
+{
+    EnterCriticalSection(&SelectionLock);
+    TSelectionList* list = SelectedCount > 0 && SelectedPaths ? SelectedPaths->Hold() : NULL;
+    LeaveCriticalSection(&SelectionLock);
+    return list;
 }
 
 HRESULT CaptureSelection(IDataObject* data)
@@ -101,11 +132,17 @@ HRESULT STDMETHODCALLTYPE Com::IShellExtInit::Initialize(LPCITEMIDLIST, ::IDataO
 
 bool AcceptsCompanion(HandlerKind handler, CompanionKind companion)
 {
-    switch (DecideCompanion(handler, companion, SelectedCount, strlen(FirstPath), SelectedDrive)) {
+    char first[kPathBufferSize];
+    EnterCriticalSection(&SelectionLock);
+    int32_t count = SelectedCount;
+    int32_t drive = SelectedDrive;
+    lstrcpynA(first, FirstPath, sizeof first);
+    LeaveCriticalSection(&SelectionLock);
+    switch (DecideCompanion(handler, companion, count, strlen(first), drive)) {
     case CompanionRule::Accepted:
         return true;
     case CompanionRule::NeedsProtectedDrive:
-        return IsDriveProtected(FirstPath);
+        return IsDriveProtected(first);
     case CompanionRule::Refused:
         break;
     }

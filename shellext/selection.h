@@ -27,13 +27,20 @@ extern int32_t SelectedDrive;
 // its own window. It may name a window that has since been destroyed.
 extern HWND DialogOwner;
 
-// Lets go of the selection (the DLL is being unloaded); a worker that holds
-// the list keeps it until it is done.
+// The selection's lock, made when the DLL is loaded.
+void StartSelection();
+// Lets go of the selection and its lock (the DLL is being unloaded, so no
+// flow is open); a worker that holds the list keeps it until it is done.
 void ReleaseSelection();
 
-// Takes the CF_HDROP list of the shell's data object as the new selection.
-// E_FAIL, with the previous selection left in place, when the object has
-// no such list, the list is empty or a path does not fit a path buffer.
+// The current list, held for a flow that will let go of it (Drop); its
+// ItemCount is the selection's count. Null when there is no selection.
+TSelectionList* HoldSelection();
+
+// Takes the CF_HDROP list of the shell's data object as the new selection,
+// each drive path in its canonical spelling (pathjoin.h). E_FAIL, with the
+// previous selection left in place, when the object has no such list, the
+// list is empty or a path does not fit a path buffer.
 HRESULT CaptureSelection(IDataObject* data);
 
 // Whether the last selection gets the companion from the handler.

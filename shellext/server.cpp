@@ -42,6 +42,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         DllModule = instance;
+        StartSelection();
         StartServer();
         break;
     case DLL_PROCESS_DETACH:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,58 @@ TEST(PutEntryName, OnlyAPlainNameNamesItsEntryAndNoOther)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.plain, IsPlainEntryName(c.name)) << c.name;
+}
+
+TEST(CanonicalPath, OneSpellingThatKeepsEveryName)
+{
+    const struct {
+        const char* path;
+        const char* canonical;   // null: refused
+    } cases[] = {
+        {"D:\\t1\\x", "D:\\t1\\x"},
+        // Every spelling of a drive root.
+        {"E:", "E:\\"}, {"E:\\", "E:\\"}, {"E:\\.", "E:\\"}, {"E:\\keepme\\..", "E:\\"},
+        {"E:\\..", "E:\\"}, {"E:\\a\\..\\..\\.", "E:\\"}, {"E:/", "E:\\"}, {"E:\\\\", "E:\\"},
+        // Separators folded, dots worked out, nothing at the end.
+        {"D:\\\\a//b\\", "D:\\a\\b"}, {"D:/a/./b/../c", "D:\\a\\c"}, {"D:\\a\\b\\..\\..\\c", "D:\\c"},
+        {"D:\\..\\..\\a", "D:\\a"},
+        // A trailing dot or blank, or more dots, are part of a name.
+        {"D:\\t1\\x.", "D:\\t1\\x."}, {"D:\\t1\\f ", "D:\\t1\\f "}, {"D:\\x.\\y", "D:\\x.\\y"},
+        {"D:\\...", "D:\\..."}, {"D:\\a\\. \\b", "D:\\a\\. \\b"}, {"D:\\.x\\..y", "D:\\.x\\..y"},
+        // Lower case and odd letters are kept: whose drive it is, is decided
+        // elsewhere.
+        {"d:\\A.TXT", "d:\\A.TXT"}, {"@:\\x", "@:\\x"},
+        // No drive, or relative to a drive's current folder.
+        {"\\\\SERVER\\SHARE\\A.TXT", nullptr}, {"\\x", nullptr}, {"x", nullptr}, {"", nullptr},
+        {"E:x", nullptr}, {"E:.", nullptr},
+    };
+    for (const auto& c : cases) {
+        char out[261];
+        memset(out, '#', sizeof out);
+        EXPECT_EQ(c.canonical != nullptr, CanonicalPath(c.path, out, sizeof out)) << c.path;
+        EXPECT_STREQ(c.canonical ? c.canonical : "", out) << c.path;
+    }
+}
+
+TEST(CanonicalPath, WholeOrNothingInTheBuffer)
+{
+    const std::string name(255, 'n');
+    char out[261];
+    // 258 characters, and 260 with a name that ".." then takes away.
+    EXPECT_TRUE(CanonicalPath(("D:\\" + name).c_str(), out, sizeof out));
+    EXPECT_TRUE(CanonicalPath(("D:\\" + name + "\\\\.\\").c_str(), out, sizeof out));
+    EXPECT_EQ("D:\\" + name, std::string(out));
+    EXPECT_TRUE(CanonicalPath(("D:\\" + name + "xx").c_str(), out, sizeof out));   // 260
+    EXPECT_FALSE(CanonicalPath(("D:\\" + name + "xxx").c_str(), out, sizeof out));
+    EXPECT_STREQ("", out);
+    EXPECT_FALSE(CanonicalPath(("D:\\" + name + "\\ab").c_str(), out, sizeof out));
+    for (size_t size = 0; size < 4; ++size) {
+        std::vector<char> small(size + 1, '#');
+        EXPECT_FALSE(CanonicalPath("E:\\", small.data(), size));
+        EXPECT_EQ('#', small[size]);
+    }
+    std::vector<char> exact(4);
+    EXPECT_TRUE(CanonicalPath("E:\\.", exact.data(), exact.size()));
 }
 
 }  // namespace

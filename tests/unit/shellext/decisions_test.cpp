@@ -64,8 +64,10 @@ TEST(Companions, EachHandlersRule)
         {kFolder, kMenu, 1, 3, kRefused},
         {kFolder, kMenu, 1, 4, kIfProtected},
         {kFolder, kSheet, 1, 7, kRefused},
-        // The file handler: the first file decides.
+        // The file handler: the first file decides; a drive root (the
+        // canonical spelling of "E:" or "E:\\.") is no file.
         {kFile, kMenu, 3, 12, kIfProtected},
+        {kFile, kMenu, 1, 3, kRefused},
         {kFile, kSheet, 1, 12, kRefused},
     };
     for (const auto& c : cases)

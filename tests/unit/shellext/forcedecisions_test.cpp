@@ -77,6 +77,44 @@ TEST(ForceDeleteItems, WhatIsAskedAboutAndWhatIsWalked)
     }
 }
 
+TEST(ForceDeleteItems, NeitherADriveNorTheTrashcanNorWhatHasNoDrive)
+{
+    const struct {
+        const char* path;   // canonical, as the selection holds it
+        SelectedPathKind kind;
+        int refusal;
+    } cases[] = {
+        {"D:\\", SelectedPathKind::DriveRoot, IDS_FORCEDELETE_DRIVE},
+        {"d:\\", SelectedPathKind::DriveRoot, IDS_FORCEDELETE_DRIVE},
+        {"D:\\RECYCLED", SelectedPathKind::Trashcan, IDS_FORCEDELETE_TRASHCAN},
+        {"D:\\recycled\\Trashcan", SelectedPathKind::Trashcan, IDS_FORCEDELETE_TRASHCAN},
+        {"D:\\RECYCLED\\TRASHCAN\\salvora.inf", SelectedPathKind::Trashcan, IDS_FORCEDELETE_TRASHCAN},
+        {"D:\\RECYCLED\\TRASHCAN\\sub\\x", SelectedPathKind::Trashcan, IDS_FORCEDELETE_TRASHCAN},
+        // Beside the Trashcan, or only alike in name.
+        {"D:\\RECYCLED\\INFO2", SelectedPathKind::Item, 0},
+        {"D:\\RECYCLED\\TRASHCANS", SelectedPathKind::Item, 0},
+        {"D:\\RECYCLED.", SelectedPathKind::Item, 0},
+        {"D:\\RECYCLEDX\\TRASHCAN", SelectedPathKind::Item, 0},
+        {"D:\\DATA\\RECYCLED", SelectedPathKind::Item, 0},
+        {"D:\\x.", SelectedPathKind::Item, 0},
+        // What canonical spelling could not be given.
+        {"\\\\SERVER\\SHARE\\A.TXT", SelectedPathKind::NotADrivePath, IDS_FORCEDELETE_UNREACHABLE},
+        {"E:x", SelectedPathKind::NotADrivePath, IDS_FORCEDELETE_UNREACHABLE},
+        {"@:\\x", SelectedPathKind::NotADrivePath, IDS_FORCEDELETE_UNREACHABLE},
+        {"", SelectedPathKind::NotADrivePath, IDS_FORCEDELETE_UNREACHABLE},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.kind, ClassifySelectedPath(c.path)) << c.path;
+        EXPECT_EQ(c.refusal, RefusalMessageId(c.kind)) << c.path;
+    }
+    // The user's own answers end a run without a message; every other stop
+    // names its item.
+    EXPECT_EQ(0, StopMessageId(StopReason::None));
+    EXPECT_EQ(0, StopMessageId(StopReason::ByUser));
+    for (StopReason r : {StopReason::InUseOrDenied, StopReason::Link, StopReason::Unreachable})
+        EXPECT_NE(0, StopMessageId(r));
+}
+
 TEST(ForceDeleteActionText, TheLastComponentAfterThePrefix)
 {
     char out[301];

@@ -192,9 +192,37 @@ protected:
         }
     }
 
+    // The message a run shows when it stopped short of its selection, or
+    // when it refused one: its text, after OK; "" when none came.
+    std::string MessageAfter(Command* command)
+    {
+        ui::MessageBoxInfo box;
+        bool shown = false;
+        EXPECT_TRUE(ui::WaitUntil([&] {
+            if (command->WaitDone(0))
+                return true;
+            shown = ui::WaitForMessageBox(&box, "Salvora Shell Extension", 0, GetCurrentProcessId());
+            return shown;
+        }));
+        if (!shown)
+            return "";
+        EXPECT_EQ((UINT)MB_ICONEXCLAMATION, box.icon);
+        EXPECT_EQ(NULL, GetWindow(box.window, GW_OWNER));
+        EXPECT_TRUE(ui::Dismiss(box.window));
+        return box.text;
+    }
+
     std::vector<HANDLE> held_;
     Requests requests_;
 };
+
+std::string Stopped(const std::string& path, const std::string& why)
+{
+    return "ForceDelete stopped at '" + path + "':\n" + why + "\n\nThe items after it were left as they were.";
+}
+const char kInUse[] = "the item is in use, or access to it was denied.";
+const char kLink[] = "the item is a link, and ForceDelete never follows or removes links.";
+const char kUnreachable[] = "no name on this system leads to the item, or its path is too long.";
 
 TEST_F(ForceDelete, TheFirstConfirmationNamesTheSelectionAndOnlyYesGoesOn)
 {
@@ -349,12 +377,13 @@ TEST_F(ForceDelete, CancelInTheProgressDialogWhileAFileIsAskedAbout)
 
 TEST_F(ForceDelete, AFileInUseOrNoDriver)
 {
-    // A file held open stops the walk there, without a message: what came
-    // before it is gone, the rest of the selection stays.
+    // A file held open stops the walk there, and says so: what came before
+    // it is gone, the rest of the selection stays.
     MakeFiles({"F\\a", "F\\b", "F\\c", "F\\d", "G"});
     Hold(In("F\\c"));
     auto command = Run({In("F"), In("G")});
     Confirm(kItemsCaption);
+    EXPECT_EQ(Stopped(In("F\\c"), kInUse), MessageAfter(command.get()));
     ASSERT_TRUE(command->WaitDone());
     EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", NULL, GetCurrentProcessId()));
     EXPECT_EQ((Listing{{"\\F", 16}, {"\\F\\c", 32}, {"\\F\\d", 32}, {"\\G", 32}}), TreeOf(kArea));
@@ -384,6 +413,7 @@ TEST_F(ForceDelete, NeverThroughALinkNorPastAPathBuffer)
     MakeFiles({"after\\x"});
     auto command = Run({In("link"), In("after")});
     Confirm(kItemsCaption);
+    EXPECT_EQ(Stopped(In("link"), kLink), MessageAfter(command.get()));
     ASSERT_TRUE(command->WaitDone());
     EXPECT_EQ((Listing{{"\\T", 16}, {"\\T\\kept", 32}}), TreeOf(kOutside));
     EXPECT_TRUE(files::Exists(In("after\\x")));
@@ -410,6 +440,8 @@ TEST_F(ForceDelete, NeverThroughALinkNorPastAPathBuffer)
                 dir(unreachable) && file(unreachable + "\\x") && dir(unlistable) && file(unlistable + "\\x"));
     command = Run({deep, blocked, unlistable});
     Confirm(kItemsCaption);
+    // The name that no name reaches does not fit beside its folder either.
+    EXPECT_EQ(Stopped(blocked, kUnreachable), MessageAfter(command.get()));
     ASSERT_TRUE(command->WaitDone());
     EXPECT_FALSE(exists(deep));
     EXPECT_FALSE(exists(blocked + "\\0first"));
@@ -421,6 +453,7 @@ TEST_F(ForceDelete, NeverThroughALinkNorPastAPathBuffer)
     ASSERT_TRUE(box != NULL);
     EXPECT_NE(std::string::npos, ui::ControlText(box, kMessage).find("'" + unlistable + "'"));
     Answer(box, IDYES);
+    EXPECT_EQ(Stopped(unlistable, kUnreachable), MessageAfter(command.get()));
     ASSERT_TRUE(command->WaitDone());
     EXPECT_TRUE(exists(unlistable + "\\x"));
 }
@@ -441,6 +474,95 @@ TEST_F(ForceDelete, TheRunKeepsTheSelectionItWasConfirmedFor)
     Answer(box, IDYES);
     ASSERT_TRUE(command->WaitDone());
     EXPECT_EQ((Listing{{"\\Y", 32}}), TreeOf(kArea));
+}
+
+// What Explorer, the Find window, disks of other systems and other callers
+// hand over: each selection acts on its own items only, or says why not.
+TEST_F(ForceDelete, EachSelectionActsOnItsOwnItemsOrSaysWhy)
+{
+    const std::string trashcan = files::Trashcan('D');
+    const std::string refusedTrashcan =
+        "' belongs to the Salvora Trashcan, which ForceDelete does not remove.\n\nTo empty the Trashcan, use "
+        "\"Clear Trashcan\" on the drive's context menu. Nothing was deleted.";
+    const struct {
+        const char* what;
+        const char* make;                     // host commands in kArea
+        std::vector<std::string> selection;   // in kArea, or whole paths
+        const char* hold;                     // a file kept open meanwhile
+        const char* caption;                  // of the confirmation; null: refused before it
+        std::string asks;                     // what its message names
+        std::vector<std::string> left;        // what stays in kArea
+        std::string message;                  // after the run; "" for none
+    } cases[] = {
+        {"a folder beside its twin without the dot", "mkdir x. x && touch x/precious x./gone", {"x."}, nullptr,
+         kFolderCaption, "'" + In("x.") + "'", {"\\x", "\\x\\precious"}, ""},
+        {"a file beside its twin without the blank", "touch f 'f '", {"f "}, nullptr, kFileCaption,
+         "'" + In("f ") + "'", {"\\f"}, ""},
+        {"a folder, a file inside it, the same file twice", "mkdir A B && touch A/x.txt B/y c.txt",
+         {"A", "A\\x.txt", "B", "c.txt", "c.txt"}, nullptr, kItemsCaption, "these 5 items", {}, ""},
+        {"spelt the long way round", "mkdir -p A/B && touch A/B/y", {"A\\.\\B\\..\\\\B//y"}, nullptr,
+         kFileCaption, "'" + In("A\\B\\y") + "'", {"\\A", "\\A\\B"}, ""},
+        {"a file in use mid-selection", "touch a b c", {"a", "b", "c"}, "b", kItemsCaption, "these 3 items",
+         {"\\b", "\\c"}, Stopped(In("b"), kInUse)},
+        {"a drive beside an item", "touch a", {"a", "D:\\FD\\.."}, nullptr, nullptr, "", {"\\a"},
+         "'D:\\' is a whole drive. ForceDelete does not remove drives.\n\nNothing was deleted."},
+        {"the Trashcan", "touch a", {"a", trashcan}, nullptr, nullptr, "", {"\\a"}, "'" + trashcan + refusedTrashcan},
+        {"its index file", "", {trashcan + "\\salvora.inf"}, nullptr, nullptr, "", {},
+         "'" + trashcan + "\\salvora.inf" + refusedTrashcan},
+        {"the folder around it", "", {"D:\\recycled\\"}, nullptr, nullptr, "", {},
+         "'D:\\recycled" + refusedTrashcan},
+    };
+    ASSERT_TRUE(files::MakeDirs(trashcan));
+    ASSERT_TRUE(files::MakeFile(trashcan + "\\salvora.inf", 8) && files::MakeFile(trashcan + "\\deleted", 8));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(RemoveTree(kArea) && files::MakeDirs(kArea));
+        ASSERT_TRUE(host::Run(std::string("cd ") + host::Quote(host::PathOf(kArea)) + " && true " + (*c.make ? "&& " : "") +
+                              c.make));
+        std::vector<std::string> paths;
+        for (const std::string& p : c.selection)
+            paths.push_back(p.size() > 1 && p[1] == ':' ? p : In(p));
+        if (c.hold)
+            Hold(In(c.hold));
+        FreshLog();
+
+        auto command = Run(paths);
+        if (c.caption) {
+            HWND box = WaitForConfirmation(c.caption);
+            ASSERT_TRUE(box != NULL);
+            EXPECT_NE(std::string::npos, ui::ControlText(box, kMessage).find(c.asks)) << ui::ControlText(box, kMessage);
+            Answer(box, IDYES);
+        }
+        EXPECT_EQ(c.message, MessageAfter(command.get()));
+        ASSERT_TRUE(command->WaitDone());
+        std::vector<std::string> left;
+        for (const auto& entry : TreeOf(kArea))
+            left.push_back(entry.first);
+        EXPECT_EQ(c.left, left);
+        EXPECT_EQ(c.caption ? 1 : 0, requests_.Count(8));
+        EXPECT_EQ(0, requests_.Count(12));
+        for (HANDLE h : held_)
+            CloseHandle(h);
+        held_.clear();
+    }
+    EXPECT_EQ((std::vector<std::string>{"deleted", "salvora.inf"}), files::List(trashcan));
+    ASSERT_TRUE(RemoveTree("D:\\RECYCLED"));
+
+    // Every spelling of a drive root is the drive's, never a folder's or a
+    // file's to force-delete.
+    ASSERT_TRUE(standin::Protect('E'));
+    for (const char* root : {"E:", "E:\\.", "E:\\keepme\\..", "E:/", "E:\\"}) {
+        for (const GUID* handler : {&CLSID_SalvoraFolderHandler, &CLSID_SalvoraFileHandler}) {
+            sext::Ptr<IShellExtInit> init(sext::Bin().Handler(*handler, {root}));
+            ASSERT_TRUE(init);
+            HRESULT hr = S_OK;
+            sext::Ptr<IContextMenu> cm(sext::Menu(init.get(), &hr));
+            EXPECT_EQ(E_NOINTERFACE, hr) << root;
+        }
+        sext::Ptr<IShellExtInit> drive(sext::Bin().Handler(CLSID_SalvoraDriveHandler, {root}));
+        sext::Ptr<IContextMenu> cm(drive ? sext::Menu(drive.get()) : NULL);
+        EXPECT_TRUE(cm) << root;
+    }
 }
 
 // --- the property: random trees, selections and answers ---------------------
@@ -548,6 +670,12 @@ struct Model {
     bool walkOK = true, cancelled = false, yesToAll = false;
     std::vector<std::pair<std::string, bool>> asked;   // path, with "Yes to all"
     std::vector<std::string> gone;
+    std::string linkStop;   // the link the walk ended at, which the run names
+
+    bool Gone(const Node& node) const
+    {
+        return std::find(gone.begin(), gone.end(), node.path) != gone.end();
+    }
 
     static long Count(const Node& node)
     {
@@ -586,8 +714,12 @@ struct Model {
     // True when the folder and all of it went.
     bool Walk(const Node& node)
     {
+        // Selected again, or inside an item selected before: done already.
+        if (Gone(node))
+            return true;
         if (node.kind == Node::Link) {
             walkOK = false;
+            linkStop = In(node.path);
             return false;
         }
         if (node.kind == Node::File) {
@@ -633,11 +765,19 @@ TEST_F(ForceDelete, RandomTreesSelectionsAndAnswers)
         if (HasFatalFailure() || (!c.links.empty() && !host::Run(c.links)))
             FAIL() << "seed " << seed << ": the tree cannot be made";
         std::vector<Node> top = Case::Read("");
-        // Some of the top items, in any order: the shell's selection.
-        std::vector<const Node*> selection;
+        // Some of the top items, in any order: the shell's selection. The
+        // Find window adds items inside them too, and an item may come twice.
+        std::vector<const Node*> selection, inner;
         for (const Node& node : top)
             if (c.Pick(3) != 0 || selection.empty())
                 selection.push_back(&node);
+        for (const Node& node : top)
+            for (const Node& child : node.children)
+                if (child.kind != Node::Link && c.Pick(4) == 0)
+                    inner.push_back(&child);
+        selection.insert(selection.end(), inner.begin(), inner.end());
+        if (c.Pick(4) == 0)
+            selection.push_back(selection[c.Pick((unsigned)selection.size())]);
         std::shuffle(selection.begin(), selection.end(), c.random);
         std::vector<std::string> paths;
         for (const Node* node : selection)
@@ -666,13 +806,9 @@ TEST_F(ForceDelete, RandomTreesSelectionsAndAnswers)
             static const int buttons[] = {IDYES, kYesToAll, IDNO, IDCANCEL};
             Answer(box, buttons[(int)model.replies[i]]);
         }
-        if (model.cancelled) {
-            // The worker is done; the dialog waits for its own Cancel.
-            ASSERT_TRUE(ui::WaitUntil([&] { return requests_.Count(9) == 1; }));
-            HWND progress = Progress();
-            ASSERT_TRUE(progress != NULL);
-            ui::ClickButton(progress, IDCANCEL);
-        }
+        // A Cancel in a file confirmation closed the progress dialog too;
+        // a link the walk ended at is named.
+        EXPECT_EQ(model.linkStop.empty() ? "" : Stopped(model.linkStop, kLink), MessageAfter(command.get()));
         ASSERT_TRUE(command->WaitDone());
         command.reset();
         ASSERT_TRUE(ui::WaitUntil([] { return sext::Bin().CanUnloadNow() == S_OK; }));
