@@ -25,10 +25,6 @@ ForceDeleteRun Run;
 // The system shell library's animation of deleting for good.
 const int kAnimation = 164;
 
-// wvsprintfA writes at most 1,024 characters: the longest path fits into
-// every message.
-const int kMessageSize = 1025;
-
 enum ConfirmMode { SelectionMode = 0, ProtectedFileMode = 1 };
 
 struct ConfirmRequest {

@@ -17,8 +17,7 @@ void PathMessage(HWND owner, UINT stringId, const char* path)
 {
     char format[kPathBufferSize] = "";
     LoadStringA(DllModule, stringId, format, sizeof format);
-    // wvsprintfA writes at most 1,024 characters: the longest path fits.
-    char text[1025];
+    char text[kMessageSize];
     const char* args[1] = {path};
     wvsprintfA(text, format, (va_list)args);
     MessageBeep(0);

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+// A message formatted with wvsprintfA, which writes at most 1,024
+// characters: the longest path fits into every one.
+const int kMessageSize = 1025;
+
 // The caption of the extension's messages.
 extern const char kShellExtCaption[];
 
