@@ -14,6 +14,10 @@ echo "== native tests"
 ctest --preset native || status=1
 echo "== win32 audit"
 ctest --test-dir build/win32 --output-on-failure || status=1
+# The release package, and the same one with the programs this machine runs
+# for the install test.
+echo "== release package"
+{ scripts/package.sh win32 && scripts/package.sh win64; } || status=1
 
 # One Wine session for the whole run: each test process then starts in a
 # fraction of a second instead of waiting for the server to come and go.
