@@ -98,39 +98,14 @@ ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisp
     return result;
 }
 
-// The progress bar of Windows 95 counts in 16 bits.
-const long kBarSteps = 0xFFFF;
-
-void SetRemovalRange(HWND bar, long total)
-{
-    long top = total > kBarSteps ? kBarSteps : total;
-    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, (WORD)top));
-    SendMessageA(bar, PBM_SETSTEP, 1, 0);
-}
-
 namespace {
 
 void ShowRemoved(RemovalRun* run)
 {
-    long done;
-    if (run->total <= kBarSteps) {
-        // The bar's own count: its position before the step is the number of
-        // files removed before this one.
-        done = (long)SendMessageA(run->bar, PBM_STEPIT, 0, 0) + 1;
-    } else {
-        done = run->removed + 1;
-        SendMessageA(run->bar, PBM_SETPOS, (WPARAM)MulDiv(done, kBarSteps, run->total), 0);
-    }
-    // The text changes some hundred times in a run however many files it
-    // has; setting it again unchanged would only cost a message each time.
-    int percent = RemovalPercent(done, run->total);
-    if (percent + 1 == run->percentShown)
-        return;
-    run->percentShown = percent + 1;
-    char text[16];
-    DWORD args[1] = {(DWORD)percent};
-    wvsprintfA(text, "%i%%", (va_list)args);
-    SetDlgItemTextA(run->dialog, IDC_PROGRESS_PERCENT, text);
+    ShowItemsDone(run->bar, run->removed, run->total);
+    ShowPercent(GetDlgItem(run->dialog, IDC_PROGRESS_PERCENT), RemovalPercent(run->removed, run->total),
+                &run->percentShown);
+    run->pacer.Shown();
 }
 
 // Deletes the file an entry's path reached, read-only, hidden or system
@@ -145,12 +120,14 @@ bool RemoveEntryFile(const char* path, bool reached, RemovalRun* run)
         run->lastDeletionOk = DeleteFileA(path) != FALSE;
     }
     if (!run->lastDeletionOk) {
+        // What the user reads beside the message is where the run stopped.
+        ShowRemoved(run);
         MessageBeep(0);
         run->reportFailure();
         return false;
     }
-    ShowRemoved(run);
     ++run->removed;
+    ShowRemoved(run);
     return true;
 }
 
@@ -185,6 +162,7 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
             break;
     }
     FindClose(find);
+    ShowRemoved(run);
 
     if (run->lastDeletionOk && !*run->cancel) {
         lstrcpyA(path + dirLength, "salvora.inf");
