@@ -37,7 +37,7 @@ struct ForceDeleteRun : ProgressRun {
     char action[kActionTextSize];
     bool actionChanged;
     bool countChanged;
-    DWORD shownAt;
+    ScreenPacer pacer;
 };
 
 // The counting pass: ItemTotal, and the bar's range for it.

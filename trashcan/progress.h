@@ -64,10 +64,11 @@ void ShowPercent(HWND text, int percent, int* shown);
 const DWORD kScreenIntervalMs = 40;
 
 struct ScreenPacer {
-    DWORD shownAt;   // zero-initialised: the first change shows at once
+    DWORD shownAt;   // when the display was last brought up to date
 
     bool Due() const { return GetTickCount() - shownAt >= kScreenIntervalMs; }
     void Shown() { shownAt = GetTickCount(); }
+    void ShowNextAtOnce() { shownAt = GetTickCount() - kScreenIntervalMs; }
 };
 
 // True when this thread has been asked to quit: a modal loop that ends on

@@ -65,6 +65,9 @@ ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisp
 {
     ScanResult result = {0, 0};
     ShowCount(display.dialog, 0);
+    long shown = 0;
+    ScreenPacer pacer = {};
+    pacer.Shown();
 
     char pattern[kPathBufferSize];
     TrashcanPattern(driveLetter, letterCase, pattern);
@@ -89,12 +92,19 @@ ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisp
             ++result.files;
             result.bytes += ((unsigned long long)entry.nFileSizeHigh << 32) | entry.nFileSizeLow;
         }
-        // The screen is touched for every fourth file only, so that a large
-        // Trashcan is counted at the speed of the directory listing.
-        if (result.files % 4 == 0)
+        // The count moves in steps of four, and reaches the screen only when
+        // a display is due, so that a large Trashcan is counted at the speed
+        // of the directory listing.
+        if (result.files % 4 == 0 && result.files != shown && pacer.Due()) {
             ShowCount(display.dialog, result.files);
+            shown = result.files;
+            pacer.Shown();
+        }
     } while (!*cancel && FindNextFileA(find, &entry));
     FindClose(find);
+    long lastStep = result.files - result.files % 4;
+    if (lastStep != shown)
+        ShowCount(display.dialog, lastStep);
     return result;
 }
 
@@ -127,7 +137,8 @@ bool RemoveEntryFile(const char* path, bool reached, RemovalRun* run)
         return false;
     }
     ++run->removed;
-    ShowRemoved(run);
+    if (run->pacer.Due())
+        ShowRemoved(run);
     return true;
 }
 
