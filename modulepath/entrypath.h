@@ -11,7 +11,10 @@
 // its last backslash, in a buffer of pathSize. Puts after it the entry's
 // long name where that one reaches the entry, else its short name (also for
 // a long name that is not plain or would not fit). False, with path cut back
-// to the directory, when no name reaches the entry.
-bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry);
+// to the directory, when no name reaches the entry. Where it had to look
+// the long name up to be sure, *reached (when given) receives the
+// attributes of what the path reaches; else INVALID_FILE_ATTRIBUTES.
+bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry,
+                        DWORD* reached = NULL);
 
 #endif

@@ -118,15 +118,20 @@ void ShowRemoved(RemovalRun* run)
     run->pacer.Shown();
 }
 
+const DWORD kProtectingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
 // Deletes the file an entry's path reached, read-only, hidden or system
-// alike. An entry that no name reaches counts as a file that cannot be
-// deleted: passed over, it would let the index file go while it stays.
-// False after a failure, which the user has then been told of.
-bool RemoveEntryFile(const char* path, bool reached, RemovalRun* run)
+// alike: those attributes are cleared first (a plain file is spared a call
+// that changes nothing it keeps). An entry that no name reaches counts as a
+// file that cannot be deleted: passed over, it would let the index file go
+// while it stays. False after a failure, which the user has then been told
+// of.
+bool RemoveEntryFile(const char* path, DWORD attributes, bool reached, RemovalRun* run)
 {
     run->lastDeletionOk = false;
     if (reached) {
-        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        if (attributes & kProtectingAttributes)
+            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
         run->lastDeletionOk = DeleteFileA(path) != FALSE;
     }
     if (!run->lastDeletionOk) {
@@ -162,11 +167,15 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
         // Subdirectories are never entered or removed, whatever their name;
         // neither is an entry whose path turns out to reach a directory.
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsIndexFileName(entry.cFileName)) {
-            DWORD attributes = PutListedEntryPath(path, kPathBufferSize, dirLength, entry)
-                                   ? GetFileAttributesA(path)
-                                   : INVALID_FILE_ATTRIBUTES;
+            // What the path reaches, looked up once: by the name check where
+            // it made one, else here.
+            DWORD attributes = INVALID_FILE_ATTRIBUTES;
+            if (PutListedEntryPath(path, kPathBufferSize, dirLength, entry, &attributes) &&
+                attributes == INVALID_FILE_ATTRIBUTES)
+                attributes = GetFileAttributesA(path);
             bool reached = attributes != INVALID_FILE_ATTRIBUTES;
-            if ((!reached || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) && !RemoveEntryFile(path, reached, run))
+            if ((!reached || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
+                !RemoveEntryFile(path, reached ? attributes : 0, reached, run))
                 break;
         }
         if (*run->cancel || !FindNextFileA(find, &entry))
