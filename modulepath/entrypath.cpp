@@ -27,13 +27,16 @@ bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry, DWORD* reache
 }  // namespace
 
 bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry,
-                        DWORD* reached)
+                        DWORD* reached, bool listedOnce)
 {
     DWORD found = INVALID_FILE_ATTRIBUTES;
     if (!reached)
         reached = &found;
     *reached = INVALID_FILE_ATTRIBUTES;
-    if (PutEntryName(path, pathSize, dirLength, entry.cFileName, "") && LeadsToEntry(path, entry, reached))
+    // A plain name is taken as it stands: another entry it could find would
+    // have been listed under it too.
+    if (PutEntryName(path, pathSize, dirLength, entry.cFileName, "") &&
+        (listedOnce || LeadsToEntry(path, entry, reached)))
         return true;
     return PutEntryName(path, pathSize, dirLength, entry.cAlternateFileName, "");
 }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "driver/driver.h"
 #include "modulepath/entrypath.h"
 
@@ -57,6 +59,84 @@ bool TrashcanIsOwnFolder(const char* pattern)
     *slash = '\0';
     return IsOwnFolder(folder);
 }
+
+// The names a Trashcan lists, to tell which of them stand for one entry
+// only: such a name needs no look-up to find out which entry it reaches,
+// one that costs as much as a deletion, and on a FAT folder a search of the
+// whole folder for each file. Names are compared as hashes without regard to
+// case; two names that share a hash count as one listed twice, so a
+// collision costs a look-up and nothing more.
+class ListedNames {
+public:
+    ListedNames() = default;
+    ListedNames(const ListedNames&) = delete;
+    ListedNames& operator=(const ListedNames&) = delete;
+    ~ListedNames()
+    {
+        if (hashes_)
+            HeapFree(GetProcessHeap(), 0, hashes_);
+    }
+
+    // Lists the folder. Where the list cannot be had whole, every name
+    // counts as listed twice.
+    void Read(const char* pattern)
+    {
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA(pattern, &entry);
+        if (find == INVALID_HANDLE_VALUE)
+            return;
+        bool whole = true;
+        do
+            whole = Add(Hash(entry.cFileName));
+        while (whole && FindNextFileA(find, &entry));
+        FindClose(find);
+        if (!whole)
+            count_ = 0;
+        std::sort(hashes_, hashes_ + count_);
+        complete_ = whole;
+    }
+
+    bool Once(const char* name) const
+    {
+        if (!complete_)
+            return false;
+        std::pair<const DWORD*, const DWORD*> same = std::equal_range(hashes_, hashes_ + count_, Hash(name));
+        return same.second - same.first == 1;
+    }
+
+private:
+    static DWORD Hash(const char* name)
+    {
+        char lower[MAX_PATH];
+        lstrcpynA(lower, name, sizeof lower);
+        CharLowerBuffA(lower, (DWORD)lstrlenA(lower));
+        DWORD hash = 2166136261u;
+        for (const char* c = lower; *c; ++c)
+            hash = (hash ^ (BYTE)*c) * 16777619u;
+        return hash;
+    }
+
+    bool Add(DWORD hash)
+    {
+        if (count_ == capacity_) {
+            size_t capacity = capacity_ ? capacity_ * 2 : 1024;
+            if (capacity > ((size_t)-1) / sizeof(DWORD))
+                return false;
+            void* grown = hashes_ ? HeapReAlloc(GetProcessHeap(), 0, hashes_, capacity * sizeof(DWORD))
+                                  : HeapAlloc(GetProcessHeap(), 0, capacity * sizeof(DWORD));
+            if (!grown)
+                return false;
+            hashes_ = static_cast<DWORD*>(grown);
+            capacity_ = capacity;
+        }
+        hashes_[count_++] = hash;
+        return true;
+    }
+
+    DWORD* hashes_ = NULL;
+    size_t count_ = 0, capacity_ = 0;
+    bool complete_ = false;
+};
 
 }  // namespace
 
@@ -159,6 +239,9 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
     lstrcpyA(path, pattern);
     size_t dirLength = DirectoryLength(pattern);
 
+    ListedNames names;
+    names.Read(pattern);
+
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA(pattern, &entry);
     if (find == INVALID_HANDLE_VALUE)
@@ -170,7 +253,8 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
             // What the path reaches, looked up once: by the name check where
             // it made one, else here.
             DWORD attributes = INVALID_FILE_ATTRIBUTES;
-            if (PutListedEntryPath(path, kPathBufferSize, dirLength, entry, &attributes) &&
+            if (PutListedEntryPath(path, kPathBufferSize, dirLength, entry, &attributes,
+                                   names.Once(entry.cFileName)) &&
                 attributes == INVALID_FILE_ATTRIBUTES)
                 attributes = GetFileAttributesA(path);
             bool reached = attributes != INVALID_FILE_ATTRIBUTES;

@@ -55,12 +55,13 @@ bool MakeFiles()
         FileName(i, path);
         // Exact names: Wine then need not compare each new name with every
         // name already in the folder, which would make this part quadratic.
+        // Empty files: what the host takes to free a file's blocks (much,
+        // where its disk discards them) would only hide what the program
+        // adds, and make the run long.
         HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, NULL);
         if (h == INVALID_HANDLE_VALUE)
             return false;
-        DWORD written = 0;
-        WriteFile(h, "x", 1, &written, NULL);
         CloseHandle(h);
     }
     return true;
@@ -230,6 +231,8 @@ void Report(const char* what, const char* who, const std::vector<double>& measur
 
 int main(int argc, char** argv)
 {
+    // Each line as soon as it is known, also into a pipe.
+    setvbuf(stdout, NULL, _IONBF, 0);
     if (argc > 1)
         drive = (char)(argv[1][0] & ~0x20);
     if (argc > 2)
@@ -259,8 +262,14 @@ int main(int argc, char** argv)
             *p = '\\';
         }
 
+    if (!ProtectDrive(drive)) {
+        fprintf(stderr, "trashcan_bench: the stand-in driver is not loaded\n");
+        return 1;
+    }
     printf("Trashcan of %c: with %d files, median of %d rounds\n", drive, fileCount, kRounds);
-    std::vector<double> search, bareSearch, removal, bareDelete, empty, still;
+    // Each round fills the Trashcan three times: for the bare loops and the
+    // tray's search, for the tray's removal, and for the extension's flow.
+    std::vector<double> search, bareSearch, removal, bareDelete, empty, still, extScan, extRemoval;
     for (int round = 0; round < kRounds; ++round) {
         if (!MakeFiles()) {
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
@@ -271,10 +280,10 @@ int main(int argc, char** argv)
         bareSearch.push_back(Now() - start);
         long counted = Machinery(false, &ms);
         search.push_back(ms);
-
         start = Now();
         long deleted = BareDelete();
         bareDelete.push_back(Now() - start);
+
         if (!MakeFiles()) {
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
             return 1;
@@ -288,35 +297,11 @@ int main(int argc, char** argv)
                     removed, deleted, fileCount);
             return 1;
         }
-    }
-    printf("the tray applet's search and removal dialogs, from their opening to their end:\n");
-    Report("search", "machinery", search, "bare FindFirstFileA/FindNextFileA", bareSearch);
-    Report("removal", "machinery", removal, "bare DeleteFileA", bareDelete);
-    printf("%-8s a search dialog whose worker has nothing to do takes %.1f ms, %.1f ms without its animation\n",
-           "", Median(empty), Median(still));
 
-    // The extension's flow over the same files, against the same bare loops
-    // measured again in this part of the run.
-    if (!ProtectDrive(drive)) {
-        fprintf(stderr, "trashcan_bench: the stand-in driver is not loaded\n");
-        return 1;
-    }
-    std::vector<double> extScan, extRemoval;
-    bareSearch.clear();
-    bareDelete.clear();
-    for (int round = 0; round < kRounds; ++round) {
         if (!MakeFiles()) {
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
             return 1;
         }
-        double start = Now();
-        BareSearch();
-        bareSearch.push_back(Now() - start);
-        start = Now();
-        BareDelete();
-        bareDelete.push_back(Now() - start);
-        if (!MakeFiles())
-            return 1;
         double scanMs = 0, removalMs = 0;
         if (!ExtensionClear(&scanMs, &removalMs) || BareSearch() != 0) {
             fprintf(stderr, "trashcan_bench: the extension did not empty the Trashcan\n");
@@ -325,6 +310,11 @@ int main(int argc, char** argv)
         extScan.push_back(scanMs);
         extRemoval.push_back(removalMs);
     }
+    printf("the tray applet's search and removal dialogs, from their opening to their end:\n");
+    Report("search", "machinery", search, "bare FindFirstFileA/FindNextFileA", bareSearch);
+    Report("removal", "machinery", removal, "bare DeleteFileA", bareDelete);
+    printf("%-8s a search dialog whose worker has nothing to do takes %.1f ms, %.1f ms without its animation\n",
+           "", Median(empty), Median(still));
     printf("the shell extension's Clear Trashcan, from the command to the question and from Yes to its end:\n");
     Report("scan", "extension", extScan, "bare FindFirstFileA/FindNextFileA", bareSearch);
     Report("removal", "extension", extRemoval, "bare DeleteFileA", bareDelete);

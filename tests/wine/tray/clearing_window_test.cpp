@@ -456,6 +456,32 @@ TEST_F(ClearingFlow, CancelEndsTheRunInEachDialog)
     EXPECT_EQ(26, Count(codes, 7));
 }
 
+// A worker that makes its dialog's Cancel the default button (DM_SETDEFID
+// shares its number with the worker's done message), then ends the run as
+// the user's Cancel in a question of its own would.
+DWORD WINAPI SetDefaultThenCancel(void* param)
+{
+    ProgressRun* run = RunOf<ProgressRun>(param);
+    SendMessageA(run->dialog, DM_SETDEFID, IDCANCEL, 0);
+    SendMessageA(run->dialog, WM_NULL, 0, 0);
+    CloseProgressAsCancel(run);
+    return 0;
+}
+
+TEST_F(ClearingFlow, OnlyTheWorkersOwnMessageEndsAProgressDialogAsDone)
+{
+    WorkerSlot slot;
+    volatile BYTE cancel = 1;
+    HWND open = NULL;
+    const ProgressCells cells = {cancel, open, slot, THREAD_PRIORITY_NORMAL, false};
+    const ProgressDialogKind kind = {WS_CHILD, 0, 0, 30, 30, 0, NULL, SetDefaultThenCancel, 7, 8};
+    ProgressRun run = ProgressRun();
+    EXPECT_EQ(7, RunProgressDialog(cells, Instance, IDD_SEARCH, NULL, kind, &run));
+    ASSERT_TRUE(slot.Join());
+    EXPECT_TRUE(run.started);
+    EXPECT_EQ(1, cancel);
+}
+
 DWORD WINAPI AskPreferencesForHelp(void*)
 {
     HWND dialog = ui::WaitForWindow("#32770", "SLVRTray - Preferences", ui::kWait, GetCurrentProcessId());
