@@ -16,8 +16,8 @@
 // attributes of what the path reaches; else INVALID_FILE_ATTRIBUTES.
 //
 // A caller that knows the long name to be listed for this one entry of the
-// folder (no other entry's name equals it without regard to case) can say
-// so with listedOnce: the long name then reaches this entry or nothing, and
+// folder (no other entry's long or short name equals it without regard to
+// case) can say so with listedOnce: the long name then reaches this entry or nothing, and
 // is not looked up again.
 bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry,
                         DWORD* reached = NULL, bool listedOnce = false);

@@ -60,8 +60,8 @@ bool TrashcanIsOwnFolder(const char* pattern)
     return IsOwnFolder(folder);
 }
 
-// The names a Trashcan lists, to tell which of them stand for one entry
-// only: such a name needs no look-up to find out which entry it reaches,
+// The names a Trashcan lists, long and short, to tell which of them stand
+// for one entry only: such a name needs no look-up to find out which entry it reaches,
 // one that costs as much as a deletion, and on a FAT folder a search of the
 // whole folder for each file. Names are compared as hashes without regard to
 // case; two names that share a hash count as one listed twice, so a
@@ -85,9 +85,11 @@ public:
         HANDLE find = FindFirstFileA(pattern, &entry);
         if (find == INVALID_HANDLE_VALUE)
             return;
+        // A path finds an entry by its short name too.
         bool whole = true;
         do
-            whole = Add(Hash(entry.cFileName));
+            whole = Add(Hash(entry.cFileName)) && (!entry.cAlternateFileName[0] ||
+                                                   Add(Hash(entry.cAlternateFileName)));
         while (whole && FindNextFileA(find, &entry));
         FindClose(find);
         if (!whole)
