@@ -30,6 +30,7 @@
 #include <shlobj.h>
 
 #include "bench/common/benchcommon.h"
+#include "support/hostside.h"
 #include "shellext/classids.h"
 #include "trashcan/trashcan.h"
 #include "tray/resource.h"
@@ -48,23 +49,16 @@ void FileName(int i, char path[kPathBufferSize])
     wsprintfA(path, "%sBENCH%05d.DAT", directory, i);
 }
 
+// Fills the Trashcan with empty files from the host side: Wine would make
+// each new name in a large folder look at every name already there, and
+// filling is not what is measured. Empty files, because what the host takes
+// to free a file's blocks (much, where its disk discards them) would only
+// hide what the program adds.
 bool MakeFiles()
 {
-    char path[kPathBufferSize];
-    for (int i = 0; i < fileCount; ++i) {
-        FileName(i, path);
-        // Exact names: Wine then need not compare each new name with every
-        // name already in the folder, which would make this part quadratic.
-        // Empty files: what the host takes to free a file's blocks (much,
-        // where its disk discards them) would only hide what the program
-        // adds, and make the run long.
-        HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, NULL);
-        if (h == INVALID_HANDLE_VALUE)
-            return false;
-        CloseHandle(h);
-    }
-    return true;
+    std::string script = "cd " + host::Quote(host::PathOf(directory)) + " && seq -f 'BENCH%05g.DAT' 0 " +
+                         std::to_string(fileCount - 1) + " | xargs touch";
+    return host::Run(script, 120000);
 }
 
 long BareSearch()
