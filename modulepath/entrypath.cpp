@@ -11,7 +11,7 @@ namespace {
 // look-alikes). Where the entry has a short name, its long name is trusted
 // only when it finds that same entry again; a plain name is no pattern, so
 // this finds one entry.
-bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry)
+bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry, DWORD* reached)
 {
     if (!entry.cAlternateFileName[0])
         return true;
@@ -20,7 +20,10 @@ bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry)
     if (find == INVALID_HANDLE_VALUE)
         return false;
     FindClose(find);
-    return lstrcmpiA(found.cAlternateFileName, entry.cAlternateFileName) == 0;
+    if (lstrcmpiA(found.cAlternateFileName, entry.cAlternateFileName) != 0)
+        return false;
+    *reached = found.dwFileAttributes;
+    return true;
 }
 
 // Puts the short name of the entry listed under exactly name after the
@@ -48,9 +51,17 @@ ItemReach PutShortNameOf(char* path, size_t pathSize, size_t dirLength, const ch
 
 }  // namespace
 
-bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry)
+bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry,
+                        DWORD* reached, bool listedOnce)
 {
-    if (PutEntryName(path, pathSize, dirLength, entry.cFileName, "") && LeadsToEntry(path, entry))
+    DWORD found = INVALID_FILE_ATTRIBUTES;
+    if (!reached)
+        reached = &found;
+    *reached = INVALID_FILE_ATTRIBUTES;
+    // A plain name is taken as it stands: another entry it could find would
+    // have been listed under it too.
+    if (PutEntryName(path, pathSize, dirLength, entry.cFileName, "") &&
+        (listedOnce || LeadsToEntry(path, entry, reached)))
         return true;
     return PutEntryName(path, pathSize, dirLength, entry.cAlternateFileName, "");
 }

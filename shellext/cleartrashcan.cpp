@@ -13,19 +13,24 @@
 #include "shellext/server.h"
 #include "trashcan/trashcan.h"
 
-static_assert(IDC_SCAN_COUNT == IDC_PROGRESS_COUNT && IDC_SCAN_DRIVE == IDC_PROGRESS_DRIVE &&
-                  IDC_PROGRESS_ACTION == IDC_PROGRESS_TEXT && IDC_PROGRESS_BAR_CONTROL == IDC_PROGRESS_BAR &&
-                  IDC_PROGRESS_PERCENT_TEXT == IDC_PROGRESS_PERCENT,
-              "the progress dialogs' controls are the ones the Trashcan machinery writes");
-
 namespace {
 
-// The run's own cells. The drive is taken when the run begins; the scan
+// The runs of the open flow, each filled when the flow reaches it; the scan
 // worker writes the count and size, which the shell's thread reads once the
-// worker has ended, and the removal worker reads them.
-LONG ClearingDrive = 0;
-LONG TrashcanFileCount = 0;
-LONG TrashcanSizeKB = 0;
+// worker has ended, and the removal takes them over. BeginFlow waits for an
+// earlier worker, so a run is never filled while another worker still reads
+// it.
+struct ScanRun : ProgressRun {
+    LONG drive;              // 1 for A: to 26 for Z:, taken when the flow began
+    LONG trashcanFileCount;
+    LONG trashcanSizeKB;
+};
+struct DriveRemovalRun : RemovalRun {
+    LONG drive;
+};
+
+ScanRun Scan;
+DriveRemovalRun Removal;
 
 const char kQuestionCaption[] = "Salvora";
 // The size text of the question: "%s" of string 15.
@@ -35,78 +40,61 @@ const int kSizeTextSize = 34;
 const int kScanAnimation = 152;
 const int kRemoveAnimation = 163;
 
-char DriveLetter() { return (char)(ClearingDrive + 64); }
+char DriveLetter(LONG drive) { return (char)(drive + 64); }
 
-DWORD WINAPI ScanWorker(void*)
+DWORD WINAPI ScanWorker(void* param)
 {
+    ScanRun* run = RunOf<ScanRun>(param);
     // A drive number without a slot is never sent to the driver; a failed
     // request reads as not protected. Either way nothing is counted.
     DriveRecord record = {};
-    if (ClearingDrive >= 1 && ClearingDrive <= 26)
-        record = QueryDriveRecord((int)ClearingDrive);
+    if (run->drive >= 1 && run->drive <= 26)
+        record = QueryDriveRecord((int)run->drive);
     if (record.enabled) {
-        ScanDisplay display = {ProgressDialog, DllModule, IDS_DRIVE_FORMAT};
-        ScanResult found = ScanTrashcan(DriveLetter(), UpperCasePattern, display, &CancelRequested);
-        TrashcanFileCount = found.files;
-        TrashcanSizeKB = KBytesFromBytes(found.bytes);
+        ScanDisplay display = {run->dialog, DllModule, IDS_DRIVE_FORMAT};
+        ScanResult found = ScanTrashcan(DriveLetter(run->drive), UpperCasePattern, display, run->cancel);
+        run->trashcanFileCount = found.files;
+        run->trashcanSizeKB = KBytesFromBytes(found.bytes);
     }
-    if (!CancelRequested)
-        PostMessageA(ProgressDialog, WM_WORKERDONE, 0, 0);
+    if (!*run->cancel)
+        PostMessageA(run->dialog, WM_WORKERDONE, 0, 0);
     return 0;
 }
 
-void PrepareScan(HWND)
+void PrepareScan(HWND, ProgressRun* run)
 {
-    TrashcanFileCount = 0;
-    TrashcanSizeKB = 0;
+    ScanRun* scan = static_cast<ScanRun*>(run);
+    scan->trashcanFileCount = 0;
+    scan->trashcanSizeKB = 0;
 }
 
 const ProgressDialogKind kScanDialog = {
     WS_CHILD | WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT | ACS_AUTOPLAY, 0, 0, 30, 30, kScanAnimation,
     PrepareScan, ScanWorker, IDCANCEL, IDCANCEL};
 
-INT_PTR CALLBACK ScanDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    return ProgressDialogMessage(kScanDialog, dialog, message, wParam);
-}
-
 void ReportRemovalFailure()
 {
     MessageFromString(NULL, IDS_CANNOT_REMOVE_FILE, kShellExtCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-DWORD WINAPI RemoveWorker(void*)
+DWORD WINAPI RemoveWorker(void* param)
 {
-    RemovalRun run = {ProgressDialog, ProgressBar, TrashcanFileCount, &CancelRequested,
-                      ReportRemovalFailure, 0, false, 0};
-    RemoveTrashcanFiles(DriveLetter(), UpperCasePattern, &run);
-    EndRemovalRun(run);
+    DriveRemovalRun* run = RunOf<DriveRemovalRun>(param);
+    RemoveTrashcanFiles(DriveLetter(run->drive), UpperCasePattern, run);
+    EndRemovalRun(*run);
     return 0;
 }
 
-void SetTextFromString(HWND window, UINT stringId)
+void PrepareRemoval(HWND dialog, ProgressRun* run)
 {
-    char text[kPathBufferSize] = "";
-    LoadStringA(DllModule, stringId, text, sizeof text);
-    SetWindowTextA(window, text);
-}
-
-void PrepareRemoval(HWND dialog)
-{
-    ProgressBar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
-    SetRemovalRange(ProgressBar, TrashcanFileCount);
-    SetTextFromString(GetDlgItem(dialog, IDC_PROGRESS_TEXT), IDS_REMOVING_TEXT);
-    SetTextFromString(dialog, IDS_REMOVING_CAPTION);
+    SetItemRange(run->bar, static_cast<DriveRemovalRun*>(run)->total);
+    SetTextFromString(GetDlgItem(dialog, IDC_PROGRESS_TEXT), DllModule, IDS_REMOVING_TEXT);
+    SetTextFromString(dialog, DllModule, IDS_REMOVING_CAPTION);
 }
 
 const ProgressDialogKind kRemoveDialog = {
     WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_AUTOPLAY, 7, 0, 236, 25, kRemoveAnimation,
     PrepareRemoval, RemoveWorker, 1, 2};
-
-INT_PTR CALLBACK RemoveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    return ProgressDialogMessage(kRemoveDialog, dialog, message, wParam);
-}
 
 // Yes only when the user said so: a box that a quit closed said nothing.
 bool UserConfirmsRemoval()
@@ -114,32 +102,39 @@ bool UserConfirmsRemoval()
     char format[kPathBufferSize] = "";
     LoadStringA(DllModule, IDS_CLEAR_QUESTION, format, sizeof format);
     char size[kSizeTextSize];
-    FormatSize(TrashcanSizeKB, size, sizeof size, 2);
+    FormatSize(Scan.trashcanSizeKB, size, sizeof size, 2);
     // The format is fixed and the count and size texts are bounded: the
     // question always fits.
     char question[kPathBufferSize];
-    DWORD_PTR args[3] = {(DWORD_PTR)TrashcanFileCount, (DWORD_PTR)size, (DWORD_PTR)(BYTE)DriveLetter()};
+    DWORD_PTR args[3] = {(DWORD_PTR)Scan.trashcanFileCount, (DWORD_PTR)size,
+                         (DWORD_PTR)(BYTE)DriveLetter(Scan.drive)};
     wvsprintfA(question, format, (va_list)args);
     int answer = MessageBoxA(NULL, question, kQuestionCaption, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL);
     return answer == IDYES && !QuitPending();
 }
 
-void RunClearing(HWND owner)
+void RunClearing(int drive, HWND owner)
 {
-    if (RunFlowDialog(IDD_SCAN, owner, ScanDialogProc) == -1 || CancelRequested)
+    Scan = ScanRun();
+    Scan.drive = drive;
+    if (RunFlowProgress(IDD_SCAN, owner, kScanDialog, &Scan) == -1 || CancelRequested)
         return;
     // The worker posted its last word; once it is gone, its count is all
     // there to read.
     if (!JoinFlowWorker())
         return;
-    if (TrashcanFileCount <= 0) {
+    if (Scan.trashcanFileCount <= 0) {
         MessageFromString(NULL, IDS_TRASHCAN_EMPTY, kShellExtCaption,
                           MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
         return;
     }
     if (!UserConfirmsRemoval())
         return;
-    if (RunFlowDialog(IDD_PROGRESS, owner, RemoveDialogProc) == -1)
+    Removal = DriveRemovalRun();
+    Removal.drive = Scan.drive;
+    Removal.total = Scan.trashcanFileCount;
+    Removal.reportFailure = ReportRemovalFailure;
+    if (RunFlowProgress(IDD_PROGRESS, owner, kRemoveDialog, &Removal) == -1)
         return;
     // A finished removal tells the driver about the purge before the flow
     // is over. A cancelled worker is not waited for; the next flow waits.
@@ -158,10 +153,9 @@ void ClearTrashcanOfDrive(int drive, HWND owner)
 {
     if (!BeginFlow())
         return;
-    ClearingDrive = drive;
     // The removal dialog's progress bar needs the common controls; the
     // shell's process may not have them yet.
     InitCommonControls();
-    RunClearing(FlowOwner(owner));
+    RunClearing(drive, FlowOwner(owner));
     EndFlow();
 }

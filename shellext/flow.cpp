@@ -4,13 +4,12 @@
 
 volatile BYTE CancelRequested = 0;
 HWND ProgressDialog = NULL;
-HWND ProgressBar = NULL;
-DWORD WorkerThreadId = 0;
 
 namespace {
 
 WorkerSlot Worker;
 FlowGuard Flow(Worker);
+const ProgressCells Cells = {CancelRequested, ProgressDialog, Worker, THREAD_PRIORITY_NORMAL, true};
 
 }  // namespace
 
@@ -50,35 +49,10 @@ HWND FlowOwner(HWND candidate)
 
 INT_PTR RunFlowDialog(int id, HWND owner, DLGPROC proc, LPARAM param)
 {
-    if (QuitPending())
-        return -1;
-    INT_PTR answer = DialogBoxParamA(DllModule, MAKEINTRESOURCEA(id), owner, proc, param);
-    return QuitPending() ? -1 : answer;
+    return RunModalDialog(DllModule, id, owner, proc, param);
 }
 
-INT_PTR ProgressDialogMessage(const ProgressDialogKind& kind, HWND dialog, UINT message,
-                              WPARAM wParam)
+INT_PTR RunFlowProgress(int id, HWND owner, const ProgressDialogKind& kind, ProgressRun* run)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        ProgressDialog = dialog;
-        CreateShellAnimation(dialog, kind.animationStyle, kind.animationX, kind.animationY,
-                             kind.animationWidth, kind.animationHeight, kind.animation);
-        if (kind.prepare)
-            kind.prepare(dialog);
-        // Cleared before the worker can look, so that a Cancel is never lost.
-        CancelRequested = 0;
-        Worker.Start(kind.worker, THREAD_PRIORITY_NORMAL, &WorkerThreadId, DllModule);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) != IDCANCEL)
-            return FALSE;
-        CancelRequested = 1;
-        EndDialog(dialog, kind.cancelResult);
-        return TRUE;
-    case WM_WORKERDONE:
-        EndDialog(dialog, kind.doneResult);
-        return TRUE;
-    }
-    return FALSE;
+    return RunProgressDialog(Cells, DllModule, id, owner, kind, run);
 }

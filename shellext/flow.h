@@ -1,14 +1,12 @@
-// The one set of cells the extension's two data-changing flows share, the
-// per-drive Trashcan clearing and ForceDelete, and the pieces of their
-// progress dialogs that are alike.
-//
-// Who touches what: the flows and every dialog procedure run on the shell's
-// thread. The one worker of the open progress dialog writes that dialog's
-// controls through ProgressDialog and ProgressBar, reads CancelRequested at
-// its checks, and posts WM_WORKERDONE when it ran to its end. Each flow takes
-// what its worker reads (the drive, the paths) into cells of its own when it
-// begins, so a new selection in another shell window, which the modal loops
-// let in at any time, never reaches a running flow.
+// The extension's one set of progress cells, shared by its two data-changing
+// flows, the per-drive Trashcan clearing and ForceDelete, one flow at a time.
+// The protocol between their progress dialogs and workers, and who touches
+// what, is trashcan/progress.h's: here the flows and every dialog procedure
+// run on the shell's thread, and the workers keep normal priority and keep
+// the DLL loaded until they end. Each flow takes what its worker reads (the
+// drive, the paths) into its run when it begins, so a new selection in
+// another shell window, which the modal loops let in at any time, never
+// reaches a running flow.
 #ifndef SALVORA_SHELLEXT_FLOW_H
 #define SALVORA_SHELLEXT_FLOW_H
 
@@ -19,11 +17,8 @@
 // Set by the shell's thread on Cancel, cleared when a progress dialog opens;
 // polled by the worker between items.
 extern volatile BYTE CancelRequested;
-// The open progress dialog and its bar (control 104).
+// The open progress dialog.
 extern HWND ProgressDialog;
-extern HWND ProgressBar;
-// The identifier of the last worker thread.
-extern DWORD WorkerThreadId;
 
 // One flow at a time in the process. False, with a beep and the open progress
 // dialog brought to the front, while a flow's dialogs are open; an earlier
@@ -42,28 +37,11 @@ bool JoinFlowWorker();
 // this thread (a drive page closed long ago is neither), else none.
 HWND FlowOwner(HWND candidate);
 
-// Runs a modal dialog of the DLL. -1 when it could not be shown, and when the
-// thread is quitting: then none is shown, and one the quit closed was not
-// answered by the user.
+// Runs a modal dialog of the DLL; -1 as RunModalDialog.
 INT_PTR RunFlowDialog(int id, HWND owner, DLGPROC proc, LPARAM param = 0);
 
-// What makes one progress dialog different from another.
-struct ProgressDialogKind {
-    DWORD animationStyle;
-    int animationX, animationY, animationWidth, animationHeight;   // dialog units
-    int animation;                          // resource of the system shell library
-    void (*prepare)(HWND dialog);           // before the worker starts; may be null
-    LPTHREAD_START_ROUTINE worker;
-    INT_PTR cancelResult;                   // EndDialog's code after Cancel
-    INT_PTR doneResult;                     // ... after WM_WORKERDONE
-};
-
-// The whole procedure of a progress dialog: on opening it becomes
-// ProgressDialog, gets its animation, is prepared, clears CancelRequested and
-// starts the worker at normal priority, holding the DLL (a beep when no
-// worker could be started: the dialog then waits for Cancel). Cancel sets
-// CancelRequested and ends the dialog at once; WM_WORKERDONE ends it.
-INT_PTR ProgressDialogMessage(const ProgressDialogKind& kind, HWND dialog, UINT message,
-                              WPARAM wParam);
+// Runs a progress dialog of the DLL with its worker on run, on the
+// extension's cells; -1 as RunModalDialog.
+INT_PTR RunFlowProgress(int id, HWND owner, const ProgressDialogKind& kind, ProgressRun* run);
 
 #endif

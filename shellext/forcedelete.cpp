@@ -33,13 +33,6 @@ struct ConfirmRequest {
     int32_t count;       // the items of the selection
 };
 
-void SetTextFromString(HWND window, UINT stringId)
-{
-    char text[kPathBufferSize] = "";
-    LoadStringA(DllModule, stringId, text, sizeof text);
-    SetWindowTextA(window, text);
-}
-
 void InitConfirmation(HWND dialog, const ConfirmRequest& request)
 {
     ConfirmationText text = ProtectedFileConfirmation();
@@ -60,7 +53,7 @@ void InitConfirmation(HWND dialog, const ConfirmRequest& request)
     char message[kMessageSize];
     wvsprintfA(message, format, (va_list)args);
     SetDlgItemTextA(dialog, IDC_CONFIRM_MESSAGE, message);
-    SetTextFromString(dialog, text.captionId);
+    SetTextFromString(dialog, DllModule, text.captionId);
 }
 
 // Dialogs 3200 and 3400; the creation parameter is a ConfirmRequest.
@@ -103,9 +96,9 @@ ProtectedFileAnswer AskAboutProtectedFile(const char* path, long itemTotal)
     return ProtectedFileAnswer::NotAsked;
 }
 
-DWORD WINAPI ForceDeleteWorker(void*)
+DWORD WINAPI ForceDeleteWorker(void* param)
 {
-    ForceDeleteRun* run = &Run;
+    ForceDeleteRun* run = RunOf<ForceDeleteRun>(param);
     LoadStringA(DllModule, IDS_ACTION_DELETING_FILE, run->fileAction, sizeof run->fileAction);
     LoadStringA(DllModule, IDS_ACTION_REMOVING_FOLDER, run->folderAction, sizeof run->folderAction);
     char scanning[kPathBufferSize] = "";
@@ -126,25 +119,18 @@ DWORD WINAPI ForceDeleteWorker(void*)
     return 0;
 }
 
-void PrepareProgress(HWND dialog)
+void PrepareProgress(HWND dialog, ProgressRun* progress)
 {
-    ProgressBar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
-    SendMessageA(ProgressBar, PBM_SETSTEP, 1, 0);
-    SetTextFromString(dialog, IDS_FORCEDELETE_CAPTION);
-    Run.dialog = dialog;
-    Run.actionText = GetDlgItem(dialog, IDC_PROGRESS_TEXT);
-    Run.bar = ProgressBar;
-    Run.percentText = GetDlgItem(dialog, IDC_PROGRESS_PERCENT);
+    ForceDeleteRun* run = static_cast<ForceDeleteRun*>(progress);
+    SendMessageA(run->bar, PBM_SETSTEP, 1, 0);
+    SetTextFromString(dialog, DllModule, IDS_FORCEDELETE_CAPTION);
+    run->actionText = GetDlgItem(dialog, IDC_PROGRESS_TEXT);
+    run->percentText = GetDlgItem(dialog, IDC_PROGRESS_PERCENT);
 }
 
 const ProgressDialogKind kProgressDialog = {
     WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_AUTOPLAY, 0, 0, 30, 30, kAnimation,
     PrepareProgress, ForceDeleteWorker, IDCANCEL, IDCANCEL};
-
-INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    return ProgressDialogMessage(kProgressDialog, dialog, message, wParam);
-}
 
 // A selection with a drive or the Trashcan in it is refused whole, before
 // anything is asked.
@@ -176,12 +162,10 @@ void ConfirmAndDelete(TSelectionList* paths, HWND owner)
     }
     Run = ForceDeleteRun();
     Run.paths = paths;
-    Run.cancel = &CancelRequested;
     Run.ask = AskAboutProtectedFile;
     Run.walkOK = true;
-    WorkerThreadId = 0;
-    INT_PTR result = RunFlowDialog(IDD_PROGRESS, owner, ProgressDialogProc);
-    if (WorkerThreadId == 0) {
+    INT_PTR result = RunFlowProgress(IDD_PROGRESS, owner, kProgressDialog, &Run);
+    if (!Run.started) {
         paths->Drop();
         return;
     }

@@ -19,33 +19,24 @@ namespace {
 
 // Every change on the screen is a message to the shell's thread, which
 // under Wine costs several times what deleting a file does. So the screen is
-// brought up to date at most this often while the walk moves on, and at once
-// whenever it stops: to ask about a file, or at its end.
-const DWORD kScreenInterval = 40;
-
+// brought up to date only when a display is due while the walk moves on, and
+// at once whenever it stops: to ask about a file, or at its end.
 void UpdateScreen(ForceDeleteRun* run)
 {
     if (run->actionChanged)
         SetWindowTextA(run->actionText, run->action);
     if (run->countChanged) {
         ShowItemsDone(run->bar, run->done, run->itemTotal);
-        int percent = ForceDeletePercent(run->done, run->itemTotal);
-        if (percent + 1 != run->percentShown) {
-            run->percentShown = percent + 1;
-            char text[16];
-            DWORD args[1] = {(DWORD)percent};
-            wvsprintfA(text, "%i%%", (va_list)args);
-            SetWindowTextA(run->percentText, text);
-        }
+        ShowPercent(run->percentText, ForceDeletePercent(run->done, run->itemTotal), &run->percentShown);
     }
     run->actionChanged = false;
     run->countChanged = false;
-    run->shownAt = GetTickCount();
+    run->pacer.Shown();
 }
 
 void ScreenChanged(ForceDeleteRun* run)
 {
-    if (GetTickCount() - run->shownAt >= kScreenInterval)
+    if (run->pacer.Due())
         UpdateScreen(run);
 }
 
@@ -242,7 +233,7 @@ void CountSelection(ForceDeleteRun* run)
 
 void DeleteSelection(ForceDeleteRun* run)
 {
-    run->shownAt = GetTickCount() - kScreenInterval;
+    run->pacer.ShowNextAtOnce();
     int32_t count = run->paths->ItemCount;
     for (int32_t i = 0; i < count && !Stopped(run); ++i) {
         const char* selected = run->paths->PathAt(i);

@@ -9,6 +9,7 @@
 #include "modulepath/modulepath.h"
 #include "shellext/forcedecisions.h"
 #include "shellext/selectionlist.h"
+#include "trashcan/progress.h"
 
 // String 7 or 8 followed by a file name of up to 259 characters.
 const int kActionTextSize = 301;
@@ -16,15 +17,14 @@ const int kActionTextSize = 301;
 // The answers to the confirmation of a protected file.
 enum class ProtectedFileAnswer { Yes, YesToAll, No, Cancel, NotAsked };
 
-// One run. The flow fills the first part before the worker starts and reads
-// nothing of it until the worker has ended; the worker owns the rest.
-struct ForceDeleteRun {
+// One run. The flow and the progress dialog fill the first part before the
+// worker starts and read nothing of it until the worker has ended; the
+// worker owns the rest. The dialog, its bar (104) and the cancel flag, which
+// a Cancel in a file confirmation sets too, are the ProgressRun's.
+struct ForceDeleteRun : ProgressRun {
     TSelectionList* paths;          // the confirmed selection, held for the run
-    HWND dialog;                    // the progress dialog
-    HWND actionText;                // its controls: 103
-    HWND bar;                       // 104
+    HWND actionText;                // the dialog's controls: 103
     HWND percentText;               // 105
-    volatile BYTE* cancel;          // read between items; a Cancel in a file confirmation sets it
     ProtectedFileAnswer (*ask)(const char* path, long itemTotal);
     char fileAction[kPathBufferSize];     // "Force deleting file: "
     char folderAction[kPathBufferSize];   // "Removing directory: "
@@ -40,7 +40,7 @@ struct ForceDeleteRun {
     char action[kActionTextSize];
     bool actionChanged;
     bool countChanged;
-    DWORD shownAt;
+    ScreenPacer pacer;
 };
 
 // The counting pass: ItemTotal, and the bar's range for it.

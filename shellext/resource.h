@@ -3,6 +3,8 @@
 #ifndef SALVORA_SHELLEXT_RESOURCE_H
 #define SALVORA_SHELLEXT_RESOURCE_H
 
+#include "trashcan/progressids.h"
+
 // Context-menu texts.
 #define IDS_MENU_UNDELETE            1
 #define IDS_MENU_FORCEDELETE         2
@@ -47,15 +49,10 @@
 #define IDS_FORCEDELETE_TRASHCAN     34
 
 /* The progress dialogs: the Trashcan scan, and the removal that ForceDelete
- * shares. Their controls are the ones of trashcan/progress.h. Accelerators
- * used: c */
+ * shares. Their controls are the ones of both deliverables, in
+ * trashcan/progressids.h. Accelerators used: c */
 #define IDD_SCAN                     3000
 #define IDD_PROGRESS                 3100
-#define IDC_SCAN_COUNT               101
-#define IDC_PROGRESS_ACTION          103
-#define IDC_PROGRESS_BAR_CONTROL     104
-#define IDC_SCAN_DRIVE               105
-#define IDC_PROGRESS_PERCENT_TEXT    105
 
 // The drive page: dialog 3300 and the tab's icon.
 #define IDI_DRIVEPAGE                2000

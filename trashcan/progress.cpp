@@ -14,6 +14,13 @@ HWND CreateShellAnimation(HWND dialog, DWORD style, int x, int y, int cx, int cy
     return animation;
 }
 
+void SetTextFromString(HWND window, HINSTANCE module, UINT stringId)
+{
+    char text[261] = "";
+    LoadStringA(module, stringId, text, sizeof text);
+    SetWindowTextA(window, text);
+}
+
 namespace {
 
 const long kItemBarSteps = 0xFFFF;
@@ -29,8 +36,24 @@ void SetItemRange(HWND bar, long total)
 
 void ShowItemsDone(HWND bar, long done, long total)
 {
-    long position = total <= kItemBarSteps ? done : MulDiv(done, kItemBarSteps, total);
+    if (total <= 0)
+        return;
+    if (done > total)
+        done = total;
+    long position = done <= 0 ? 0 : total <= kItemBarSteps ? done : MulDiv(done, kItemBarSteps, total);
     SendMessageA(bar, PBM_SETPOS, (WPARAM)position, 0);
+}
+
+void ShowPercent(HWND text, int percent, int* shown)
+{
+    percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    if (percent + 1 == *shown)
+        return;
+    *shown = percent + 1;
+    char line[16];
+    DWORD args[1] = {(DWORD)percent};
+    wvsprintfA(line, "%i%%", (va_list)args);
+    SetWindowTextA(text, line);
 }
 
 bool QuitPending()
@@ -39,13 +62,21 @@ bool QuitPending()
     return PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
 }
 
+INT_PTR RunModalDialog(HINSTANCE module, int id, HWND owner, DLGPROC proc, LPARAM param)
+{
+    if (QuitPending())
+        return -1;
+    INT_PTR answer = DialogBoxParamA(module, MAKEINTRESOURCEA(id), owner, proc, param);
+    return QuitPending() ? -1 : answer;
+}
+
 DWORD WINAPI WorkerSlot::Run(void* param)
 {
     // The slot is not reused before this thread has ended, so what it says
     // about this worker stays put meanwhile.
     WorkerSlot* slot = static_cast<WorkerSlot*>(param);
     HMODULE module = slot->module_;
-    DWORD result = slot->proc_(NULL);
+    DWORD result = slot->proc_(slot->param_);
     InterlockedDecrement(&slot->running_);
     // The module may be unloaded the moment its reference goes: nothing of
     // it may run after that, so the reference and the thread end together.
@@ -54,13 +85,12 @@ DWORD WINAPI WorkerSlot::Run(void* param)
     return result;
 }
 
-bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, int priority, DWORD* threadId, HMODULE keepLoaded)
+bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, void* param, int priority, HMODULE keepLoaded)
 {
-    if (threadId)
-        *threadId = 0;
     if (!Join())
         return false;
     proc_ = proc;
+    param_ = param;
     module_ = NULL;
     if (keepLoaded) {
         char path[MAX_PATH];
@@ -82,8 +112,6 @@ bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, int priority, DWORD* threadI
         MessageBeep(0);
         return false;
     }
-    if (threadId)
-        *threadId = id_;
     if (priority != THREAD_PRIORITY_NORMAL)
         SetThreadPriority(thread_, priority);
     return true;
@@ -102,8 +130,9 @@ bool WorkerSlot::Join()
         return true;
     // A cancelled worker stops after the file in hand, or once the user has
     // answered the message it is showing: keep this thread's windows alive
-    // meanwhile.
-    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    // meanwhile. The wait wakes only for messages that came after the last
+    // look at the queue, so what is already waiting is handled first.
+    for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -113,6 +142,9 @@ bool WorkerSlot::Join()
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        DWORD woke = MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
+            break;
     }
     Release();
     return true;
@@ -173,3 +205,72 @@ bool FlowGuard::Begin()
 }
 
 void FlowGuard::End() { InterlockedExchange(&open_, 0); }
+
+namespace {
+
+// The dialog's side of one run, kept with its window (DWLP_USER).
+struct OpenProgress {
+    const ProgressCells* cells;
+    const ProgressDialogKind* kind;
+    HINSTANCE module;
+    ProgressRun* run;
+};
+
+void OpenProgressDialog(HWND dialog, const OpenProgress& open)
+{
+    const ProgressDialogKind& kind = *open.kind;
+    ProgressRun* run = open.run;
+    open.cells->progressDialog = dialog;
+    run->dialog = dialog;
+    run->bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    CreateShellAnimation(dialog, kind.animationStyle, kind.animationX, kind.animationY, kind.animationWidth,
+                         kind.animationHeight, kind.animation);
+    if (kind.prepare)
+        kind.prepare(dialog, run);
+    // Cleared before the worker can look, so that a Cancel is never lost.
+    open.cells->cancelRequested = 0;
+    // Without a worker the dialog stays until the user cancels it.
+    run->started = open.cells->worker.Start(kind.worker, run, open.cells->priority,
+                                            open.cells->keepModuleLoaded ? open.module : NULL);
+}
+
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        OpenProgressDialog(dialog, *reinterpret_cast<const OpenProgress*>(lParam));
+        return TRUE;
+    }
+    const OpenProgress* open = reinterpret_cast<const OpenProgress*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!open)
+        return FALSE;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        open->cells->cancelRequested = 1;
+        EndDialog(dialog, open->kind->cancelResult);
+        return TRUE;
+    }
+    if (IsWorkerDone(message, wParam, lParam)) {
+        EndDialog(dialog, open->kind->doneResult);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR RunProgressDialog(const ProgressCells& cells, HINSTANCE module, int id, HWND owner,
+                          const ProgressDialogKind& kind, ProgressRun* run)
+{
+    run->cancel = &cells.cancelRequested;
+    run->dialog = NULL;
+    run->bar = NULL;
+    run->started = false;
+    OpenProgress open = {&cells, &kind, module, run};
+    return RunModalDialog(module, id, owner, ProgressDialogProc, (LPARAM)&open);
+}
+
+void CloseProgressAsCancel(ProgressRun* run)
+{
+    *run->cancel = 1;
+    PostMessageA(run->dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}

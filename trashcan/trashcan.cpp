@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "driver/driver.h"
 #include "modulepath/entrypath.h"
 
@@ -58,6 +60,86 @@ bool TrashcanIsOwnFolder(const char* pattern)
     return IsOwnFolder(folder);
 }
 
+// The names a Trashcan lists, long and short, to tell which of them stand
+// for one entry only: such a name needs no look-up to find out which entry it reaches,
+// one that costs as much as a deletion, and on a FAT folder a search of the
+// whole folder for each file. Names are compared as hashes without regard to
+// case; two names that share a hash count as one listed twice, so a
+// collision costs a look-up and nothing more.
+class ListedNames {
+public:
+    ListedNames() = default;
+    ListedNames(const ListedNames&) = delete;
+    ListedNames& operator=(const ListedNames&) = delete;
+    ~ListedNames()
+    {
+        if (hashes_)
+            HeapFree(GetProcessHeap(), 0, hashes_);
+    }
+
+    // Lists the folder. Where the list cannot be had whole, every name
+    // counts as listed twice.
+    void Read(const char* pattern)
+    {
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA(pattern, &entry);
+        if (find == INVALID_HANDLE_VALUE)
+            return;
+        // A path finds an entry by its short name too.
+        bool whole = true;
+        do
+            whole = Add(Hash(entry.cFileName)) && (!entry.cAlternateFileName[0] ||
+                                                   Add(Hash(entry.cAlternateFileName)));
+        while (whole && FindNextFileA(find, &entry));
+        FindClose(find);
+        if (!whole)
+            count_ = 0;
+        std::sort(hashes_, hashes_ + count_);
+        complete_ = whole;
+    }
+
+    bool Once(const char* name) const
+    {
+        if (!complete_)
+            return false;
+        std::pair<const DWORD*, const DWORD*> same = std::equal_range(hashes_, hashes_ + count_, Hash(name));
+        return same.second - same.first == 1;
+    }
+
+private:
+    static DWORD Hash(const char* name)
+    {
+        char lower[MAX_PATH];
+        lstrcpynA(lower, name, sizeof lower);
+        CharLowerBuffA(lower, (DWORD)lstrlenA(lower));
+        DWORD hash = 2166136261u;
+        for (const char* c = lower; *c; ++c)
+            hash = (hash ^ (BYTE)*c) * 16777619u;
+        return hash;
+    }
+
+    bool Add(DWORD hash)
+    {
+        if (count_ == capacity_) {
+            size_t capacity = capacity_ ? capacity_ * 2 : 1024;
+            if (capacity > ((size_t)-1) / sizeof(DWORD))
+                return false;
+            void* grown = hashes_ ? HeapReAlloc(GetProcessHeap(), 0, hashes_, capacity * sizeof(DWORD))
+                                  : HeapAlloc(GetProcessHeap(), 0, capacity * sizeof(DWORD));
+            if (!grown)
+                return false;
+            hashes_ = static_cast<DWORD*>(grown);
+            capacity_ = capacity;
+        }
+        hashes_[count_++] = hash;
+        return true;
+    }
+
+    DWORD* hashes_ = NULL;
+    size_t count_ = 0, capacity_ = 0;
+    bool complete_ = false;
+};
+
 }  // namespace
 
 ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisplay& display,
@@ -65,6 +147,9 @@ ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisp
 {
     ScanResult result = {0, 0};
     ShowCount(display.dialog, 0);
+    long shown = 0;
+    ScreenPacer pacer = {};
+    pacer.Shown();
 
     char pattern[kPathBufferSize];
     TrashcanPattern(driveLetter, letterCase, pattern);
@@ -89,68 +174,58 @@ ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisp
             ++result.files;
             result.bytes += ((unsigned long long)entry.nFileSizeHigh << 32) | entry.nFileSizeLow;
         }
-        // The screen is touched for every fourth file only, so that a large
-        // Trashcan is counted at the speed of the directory listing.
-        if (result.files % 4 == 0)
+        // The count moves in steps of four, and reaches the screen only when
+        // a display is due, so that a large Trashcan is counted at the speed
+        // of the directory listing.
+        if (result.files % 4 == 0 && result.files != shown && pacer.Due()) {
             ShowCount(display.dialog, result.files);
+            shown = result.files;
+            pacer.Shown();
+        }
     } while (!*cancel && FindNextFileA(find, &entry));
     FindClose(find);
+    long lastStep = result.files - result.files % 4;
+    if (lastStep != shown)
+        ShowCount(display.dialog, lastStep);
     return result;
-}
-
-// The progress bar of Windows 95 counts in 16 bits.
-const long kBarSteps = 0xFFFF;
-
-void SetRemovalRange(HWND bar, long total)
-{
-    long top = total > kBarSteps ? kBarSteps : total;
-    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, (WORD)top));
-    SendMessageA(bar, PBM_SETSTEP, 1, 0);
 }
 
 namespace {
 
 void ShowRemoved(RemovalRun* run)
 {
-    long done;
-    if (run->total <= kBarSteps) {
-        // The bar's own count: its position before the step is the number of
-        // files removed before this one.
-        done = (long)SendMessageA(run->bar, PBM_STEPIT, 0, 0) + 1;
-    } else {
-        done = run->removed + 1;
-        SendMessageA(run->bar, PBM_SETPOS, (WPARAM)MulDiv(done, kBarSteps, run->total), 0);
-    }
-    // The text changes some hundred times in a run however many files it
-    // has; setting it again unchanged would only cost a message each time.
-    int percent = RemovalPercent(done, run->total);
-    if (percent + 1 == run->percentShown)
-        return;
-    run->percentShown = percent + 1;
-    char text[16];
-    DWORD args[1] = {(DWORD)percent};
-    wvsprintfA(text, "%i%%", (va_list)args);
-    SetDlgItemTextA(run->dialog, IDC_PROGRESS_PERCENT, text);
+    ShowItemsDone(run->bar, run->removed, run->total);
+    ShowPercent(GetDlgItem(run->dialog, IDC_PROGRESS_PERCENT), RemovalPercent(run->removed, run->total),
+                &run->percentShown);
+    run->pacer.Shown();
 }
 
+const DWORD kProtectingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
 // Deletes the file an entry's path reached, read-only, hidden or system
-// alike. An entry that no name reaches counts as a file that cannot be
-// deleted: passed over, it would let the index file go while it stays.
-// False after a failure, which the user has then been told of.
-bool RemoveEntryFile(const char* path, bool reached, RemovalRun* run)
+// alike: those attributes are cleared first (a plain file is spared a call
+// that changes nothing it keeps). An entry that no name reaches counts as a
+// file that cannot be deleted: passed over, it would let the index file go
+// while it stays. False after a failure, which the user has then been told
+// of.
+bool RemoveEntryFile(const char* path, DWORD attributes, bool reached, RemovalRun* run)
 {
     run->lastDeletionOk = false;
     if (reached) {
-        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        if (attributes & kProtectingAttributes)
+            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
         run->lastDeletionOk = DeleteFileA(path) != FALSE;
     }
     if (!run->lastDeletionOk) {
+        // What the user reads beside the message is where the run stopped.
+        ShowRemoved(run);
         MessageBeep(0);
         run->reportFailure();
         return false;
     }
-    ShowRemoved(run);
     ++run->removed;
+    if (run->pacer.Due())
+        ShowRemoved(run);
     return true;
 }
 
@@ -166,6 +241,9 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
     lstrcpyA(path, pattern);
     size_t dirLength = DirectoryLength(pattern);
 
+    ListedNames names;
+    names.Read(pattern);
+
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA(pattern, &entry);
     if (find == INVALID_HANDLE_VALUE)
@@ -174,17 +252,23 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
         // Subdirectories are never entered or removed, whatever their name;
         // neither is an entry whose path turns out to reach a directory.
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsIndexFileName(entry.cFileName)) {
-            DWORD attributes = PutListedEntryPath(path, kPathBufferSize, dirLength, entry)
-                                   ? GetFileAttributesA(path)
-                                   : INVALID_FILE_ATTRIBUTES;
+            // What the path reaches, looked up once: by the name check where
+            // it made one, else here.
+            DWORD attributes = INVALID_FILE_ATTRIBUTES;
+            if (PutListedEntryPath(path, kPathBufferSize, dirLength, entry, &attributes,
+                                   names.Once(entry.cFileName)) &&
+                attributes == INVALID_FILE_ATTRIBUTES)
+                attributes = GetFileAttributesA(path);
             bool reached = attributes != INVALID_FILE_ATTRIBUTES;
-            if ((!reached || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) && !RemoveEntryFile(path, reached, run))
+            if ((!reached || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
+                !RemoveEntryFile(path, reached ? attributes : 0, reached, run))
                 break;
         }
         if (*run->cancel || !FindNextFileA(find, &entry))
             break;
     }
     FindClose(find);
+    ShowRemoved(run);
 
     if (run->lastDeletionOk && !*run->cancel) {
         lstrcpyA(path + dirLength, "salvora.inf");

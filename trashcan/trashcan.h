@@ -31,27 +31,23 @@ struct ScanResult {
 };
 
 // Counts the plain files of one drive's Trashcan. The count on the screen
-// moves in steps of four. Stops between entries once *cancel is set. A
-// Trashcan that is a link, or lies in a RECYCLED folder that is one, counts
-// nothing.
+// moves in steps of four, paced, and ends on the last step reached. Stops
+// between entries once *cancel is set. A Trashcan that is a link, or lies in
+// a RECYCLED folder that is one, counts nothing.
 ScanResult ScanTrashcan(char driveLetter, PatternCase letterCase, const ScanDisplay& display,
                         const volatile BYTE* cancel);
 
-// What a removal run shows and carries from one drive to the next.
-struct RemovalRun {
-    HWND dialog;                 // the percentage goes into control 105
-    HWND bar;                    // the progress bar, ranged by SetRemovalRange
+// What a removal run shows and carries from one drive to the next. Its
+// dialog shows the percentage in control 105; its bar is ranged for total
+// with SetItemRange.
+struct RemovalRun : ProgressRun {
     long total;                  // the files the range was set for
-    const volatile BYTE* cancel;
     void (*reportFailure)();     // beeps and says so; returns once the user answered
     long removed;                // files deleted so far in this run
     bool lastDeletionOk;         // outcome of the run's last deletion, across drives
-    int percentShown;            // the percentage on the screen plus one; 0 for none yet
+    int percentShown;            // for ShowPercent
+    ScreenPacer pacer;
 };
-
-// Sets the bar's range for total files: exactly as many steps where the bar
-// can count them, a scaled range beyond 65,535 files.
-void SetRemovalRange(HWND bar, long total);
 
 // Deletes the plain files of one drive's Trashcan (read-only, hidden and
 // system ones too), each by a name that reaches that very file, then its
@@ -59,7 +55,9 @@ void SetRemovalRange(HWND bar, long total);
 // cancelled. A file that cannot be deleted, or that no name reaches, is
 // reported and ends this drive; its other files and its index file stay.
 // A Trashcan that is a link, or lies in a RECYCLED folder that is one, is
-// left as it is.
+// left as it is. The bar and the percentage are paced, and exact when the
+// drive is done or a failure is reported; they never pass 100 %, however
+// many files arrived since the count.
 void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* run);
 
 // The last steps of a removal worker: WM_WORKERDONE to the dialog unless

@@ -8,15 +8,9 @@
 #include "driver/driver.h"
 #include "tray/tray.h"
 
-static_assert(IDC_SEARCH_COUNT == IDC_PROGRESS_COUNT && IDC_SEARCH_DRIVE == IDC_PROGRESS_DRIVE &&
-                  IDC_REMOVE_TEXT == IDC_PROGRESS_TEXT && IDC_REMOVE_BAR == IDC_PROGRESS_BAR &&
-                  IDC_REMOVE_PERCENT == IDC_PROGRESS_PERCENT,
-              "the progress dialogs' controls are the ones the Trashcan machinery writes");
-
 WorkerSlot WorkerThread;
 volatile BYTE CancelRequested = 0;
 HWND ProgressDialog = NULL;
-HWND ProgressBar = NULL;
 LONG DriveCount = 0;
 LONG TotalFiles = 0;
 TrashcanDriveRecord Drives[kDriveSlots];
@@ -24,6 +18,12 @@ TrashcanDriveRecord Drives[kDriveSlots];
 namespace {
 
 FlowGuard Flow(WorkerThread);
+const ProgressCells Cells = {CancelRequested, ProgressDialog, WorkerThread, THREAD_PRIORITY_HIGHEST, false};
+
+// The runs of the open flow. Flow.Begin waits for an earlier worker, so a
+// run is never filled while another worker still reads it.
+ProgressRun Search;
+RemovalRun Removal;
 
 // How long an ending applet gives its worker to reach its next check (it is
 // deleting one file, or sending one text to a dialog that is gone).
@@ -35,23 +35,61 @@ const int kRemoveAnimation = 163;
 
 char DriveLetter(LONG drive) { return (char)(drive + 64); }
 
-// -1 when the dialog could not be made (a control class missing, say), and
-// when the applet is ending: then no dialog opens, and one that the quit
-// closed was not answered by the user, whatever it returned.
-INT_PTR RunDialog(int id, DLGPROC proc)
+DWORD WINAPI SearchWorker(void* param)
 {
-    if (QuitPending())
-        return -1;
-    INT_PTR answer = DialogBoxParamA(Instance, MAKEINTRESOURCEA(id), NULL, proc, 0);
-    return QuitPending() ? -1 : answer;
+    ProgressRun* run = RunOf<ProgressRun>(param);
+    DriveCount = 0;
+    TotalFiles = 0;
+    ScanDisplay display = {run->dialog, Instance, IDS_DRIVE_FORMAT};
+    for (LONG drive = 1; drive <= kDriveSlots && !*run->cancel; ++drive) {
+        // A failed request reads as not protected.
+        if (!QueryDriveRecord(drive).enabled)
+            continue;
+        ScanResult found = ScanTrashcan(DriveLetter(drive), LowerCasePattern, display, run->cancel);
+        TotalFiles += found.files;
+        if (found.files <= 0)
+            continue;
+        TrashcanDriveRecord& record = Drives[DriveCount++];
+        record.SizeKB = KBytesFromBytes(found.bytes);
+        record.FileCount = found.files;
+        record.Drive = drive;
+        record.Included = 1;
+    }
+    if (!*run->cancel)
+        PostMessageA(run->dialog, WM_WORKERDONE, 0, 0);
+    return 0;
 }
 
-void StartWorker(LPTHREAD_START_ROUTINE worker)
+const ProgressDialogKind kSearchDialog = {
+    WS_CHILD | WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT | ACS_AUTOPLAY, 0, 0, 30, 30, kSearchAnimation,
+    NULL, SearchWorker, IDCANCEL, IDCANCEL};
+
+DWORD WINAPI RemoveWorker(void* param)
 {
-    CancelRequested = 0;
-    // Without a thread the dialog stays until the user cancels it.
-    WorkerThread.Start(worker, THREAD_PRIORITY_HIGHEST, NULL);
+    RemovalRun* run = RunOf<RemovalRun>(param);
+    for (LONG i = 0; i < DriveCount && !*run->cancel; ++i) {
+        const TrashcanDriveRecord& record = Drives[i];
+        if (record.FileCount <= 0 || !record.Included)
+            continue;
+        RemoveTrashcanFiles(DriveLetter(record.Drive), LowerCasePattern, run);
+    }
+    EndRemovalRun(*run);
+    return 0;
 }
+
+void PrepareRemoval(HWND, ProgressRun* run)
+{
+    TotalFiles = 0;
+    for (LONG i = 0; i < DriveCount; ++i)
+        if (Drives[i].Included)
+            TotalFiles += Drives[i].FileCount;
+    static_cast<RemovalRun*>(run)->total = TotalFiles;
+    SetItemRange(run->bar, TotalFiles);
+}
+
+const ProgressDialogKind kRemoveDialog = {
+    WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_AUTOPLAY, 7, 0, 236, 25, kRemoveAnimation,
+    PrepareRemoval, RemoveWorker, 1, 2};
 
 void ReportRemovalFailure()
 {
@@ -60,7 +98,8 @@ void ReportRemovalFailure()
 
 void RunFlow(int mode)
 {
-    if (RunDialog(IDD_SEARCH, SearchDialogProc) == -1 || CancelRequested)
+    Search = ProgressRun();
+    if (RunProgressDialog(Cells, Instance, IDD_SEARCH, NULL, kSearchDialog, &Search) == -1 || CancelRequested)
         return;
     // The worker has posted its last word; once it is gone its results are
     // all there to read.
@@ -73,11 +112,13 @@ void RunFlow(int mode)
                 ShowStringMessage(IDS_NO_FILES_FOUND);
             return;
         }
-        if (RunDialog(IDD_RESULTS, ResultsDialogProc) != IDOK)
+        if (RunModalDialog(Instance, IDD_RESULTS, NULL, ResultsDialogProc) != IDOK)
             return;
     }
 
-    if (RunDialog(IDD_REMOVE, RemoveDialogProc) == -1)
+    Removal = RemovalRun();
+    Removal.reportFailure = ReportRemovalFailure;
+    if (RunProgressDialog(Cells, Instance, IDD_REMOVE, NULL, kRemoveDialog, &Removal) == -1)
         return;
     // A finished removal still tells the driver about the purge: let it, so
     // that the flow is over, driver included, when Windows hears the answer
@@ -116,92 +157,4 @@ void FinishClearing()
 {
     CancelRequested = 1;
     WorkerThread.Stop(kFinishWaitMs);
-}
-
-INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        ProgressDialog = dialog;
-        CreateShellAnimation(dialog, WS_CHILD | WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT | ACS_AUTOPLAY,
-                             0, 0, 30, 30, kSearchAnimation);
-        StartWorker(SearchWorker);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) != IDCANCEL)
-            return FALSE;
-        CancelRequested = 1;
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    case WM_WORKERDONE:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
-}
-
-DWORD WINAPI SearchWorker(void*)
-{
-    DriveCount = 0;
-    TotalFiles = 0;
-    ScanDisplay display = {ProgressDialog, Instance, IDS_DRIVE_FORMAT};
-    for (LONG drive = 1; drive <= kDriveSlots && !CancelRequested; ++drive) {
-        // A failed request reads as not protected.
-        if (!QueryDriveRecord(drive).enabled)
-            continue;
-        ScanResult found = ScanTrashcan(DriveLetter(drive), LowerCasePattern, display, &CancelRequested);
-        TotalFiles += found.files;
-        if (found.files <= 0)
-            continue;
-        TrashcanDriveRecord& record = Drives[DriveCount++];
-        record.SizeKB = KBytesFromBytes(found.bytes);
-        record.FileCount = found.files;
-        record.Drive = drive;
-        record.Included = 1;
-    }
-    if (!CancelRequested)
-        PostMessageA(ProgressDialog, WM_WORKERDONE, 0, 0);
-    return 0;
-}
-
-INT_PTR CALLBACK RemoveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        ProgressDialog = dialog;
-        CreateShellAnimation(dialog, WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_AUTOPLAY, 7, 0, 236, 25,
-                             kRemoveAnimation);
-        ProgressBar = GetDlgItem(dialog, IDC_REMOVE_BAR);
-        TotalFiles = 0;
-        for (LONG i = 0; i < DriveCount; ++i)
-            if (Drives[i].Included)
-                TotalFiles += Drives[i].FileCount;
-        SetRemovalRange(ProgressBar, TotalFiles);
-        StartWorker(RemoveWorker);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) != IDCANCEL)
-            return FALSE;
-        CancelRequested = 1;
-        EndDialog(dialog, 1);
-        return TRUE;
-    case WM_WORKERDONE:
-        EndDialog(dialog, 2);
-        return TRUE;
-    }
-    return FALSE;
-}
-
-DWORD WINAPI RemoveWorker(void*)
-{
-    RemovalRun run = {ProgressDialog, ProgressBar, TotalFiles, &CancelRequested, ReportRemovalFailure,
-                      0, false, 0};
-    for (LONG i = 0; i < DriveCount && !CancelRequested; ++i) {
-        const TrashcanDriveRecord& record = Drives[i];
-        if (record.FileCount <= 0 || !record.Included)
-            continue;
-        RemoveTrashcanFiles(DriveLetter(record.Drive), LowerCasePattern, &run);
-    }
-    EndRemovalRun(run);
-    return 0;
 }

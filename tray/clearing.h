@@ -3,11 +3,12 @@
 // by every run; the flow lets no run begin while an earlier run, or a worker
 // it cancelled, still uses it.
 //
-// Who touches what: the user-interface thread runs the flow and the dialogs'
-// procedures; the one worker of the open progress dialog writes DriveCount,
+// Who touches what is trashcan/progress.h's protocol, with the applet's
+// thread as the dialogs' thread and workers at the highest priority. Beyond
+// its run, the one worker of the open progress dialog writes DriveCount,
 // TotalFiles and the records while it searches, and reads them while it
-// removes. The user-interface thread reads the search's results only after
-// the search worker has ended, and the removal worker starts only after the
+// removes. The applet's thread reads the search's results only after the
+// search worker has ended, and the removal worker starts only after the
 // results list has closed, so the two never touch the records at once.
 #ifndef SALVORA_TRAY_CLEARING_H
 #define SALVORA_TRAY_CLEARING_H
@@ -32,18 +33,12 @@ extern WorkerSlot WorkerThread;
 // opens; polled by the worker between drives and directory entries.
 extern volatile BYTE CancelRequested;
 extern HWND ProgressDialog;
-extern HWND ProgressBar;
 // Records 0..DriveCount-1 of Drives are this run's, in drive order.
 extern LONG DriveCount;
 // While searching: the files counted so far on all drives; from the opening
 // of the removal dialog on: the files of the included drives.
 extern LONG TotalFiles;
 extern TrashcanDriveRecord Drives[kDriveSlots];
-
-INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK RemoveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-DWORD WINAPI SearchWorker(void*);
-DWORD WINAPI RemoveWorker(void*);
 
 // results.cpp: the list of the drives found, in which the user can leave
 // drives out of the removal. Ends with IDOK or IDCANCEL.

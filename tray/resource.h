@@ -4,6 +4,8 @@
 #ifndef SALVORA_TRAY_RESOURCE_H
 #define SALVORA_TRAY_RESOURCE_H
 
+#include "trashcan/progressids.h"
+
 /* Icons */
 #define IDI_SLVRTRAY            1       /* the applet's own, 32 x 32 */
 #define IDI_TRAY_ENABLED        2000    /* notification icon, 16 x 16 */
@@ -51,15 +53,10 @@
 #define IDC_PREFS_MESSAGE       2204
 #define IDC_PREFS_ABOUT         103
 
-/* The clearing flow's progress dialogs share their control numbers with the
- * shell extension's (trashcan/progress.h). Accelerators used: c */
+/* The clearing flow's progress dialogs; their controls are the ones of both
+ * deliverables, in trashcan/progressids.h. Accelerators used: c */
 #define IDD_SEARCH              3000
 #define IDD_REMOVE              3100
-#define IDC_SEARCH_COUNT        101
-#define IDC_SEARCH_DRIVE        105
-#define IDC_REMOVE_TEXT         103
-#define IDC_REMOVE_BAR          104
-#define IDC_REMOVE_PERCENT      105
 
 /* Results list. Accelerators used: c h o */
 #define IDD_RESULTS             3200

@@ -1,6 +1,7 @@
 // What the benchmarks share: a clock, the median of their rounds, the
-// stand-in driver told that a drive is protected, and the shell's side of
-// one context menu of the real slvrsext.dll beside the benchmark.
+// stand-in driver told that a drive is protected, the shell's side of one
+// context menu of the real slvrsext.dll beside the benchmark, and ForceDelete
+// of a tree against a bare walk.
 #ifndef SALVORA_BENCH_COMMON_H
 #define SALVORA_BENCH_COMMON_H
 
@@ -25,5 +26,18 @@ HMODULE ExtensionModule();
 // The context menu of a handler of the extension, initialised with one
 // path as the shell does; null when it is not to be had.
 IContextMenu* HandlerMenu(const GUID& clsid, const std::string& path);
+
+// A tree of folders folders of files empty files each in root (which must
+// not exist), made with the fewest calls.
+bool MakeTree(const std::string& root, int folders, int files);
+
+// The baseline of a deletion: every entry of the tree deleted with the
+// fewest calls.
+void BareWalk(const std::string& root);
+
+// ForceDelete of the tree as the shell runs it (handler, menu, command), the
+// bench answering Yes to the confirmation; *ms runs from the Yes to the
+// return. False when the extension could not be had.
+bool ForceDeleteTree(const std::string& root, double* ms);
 
 #endif

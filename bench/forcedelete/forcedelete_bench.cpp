@@ -26,48 +26,6 @@ const int kFolders = 200, kFilesPerFolder = 100, kRounds = 3;
 char drive = 'D';
 std::string root;   // "X:\FDBENCH"
 
-bool MakeTree()
-{
-    if (!CreateDirectoryA(root.c_str(), NULL))
-        return false;
-    char path[MAX_PATH];
-    for (int d = 0; d < kFolders; ++d) {
-        wsprintfA(path, "%s\\D%03d", root.c_str(), d);
-        if (!CreateDirectoryA(path, NULL))
-            return false;
-        for (int f = 0; f < kFilesPerFolder; ++f) {
-            wsprintfA(path, "%s\\D%03d\\F%03d.DAT", root.c_str(), d, f);
-            // Exact names spare Wine a search of the folder for each one.
-            HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, NULL);
-            if (h == INVALID_HANDLE_VALUE)
-                return false;
-            CloseHandle(h);
-        }
-    }
-    return true;
-}
-
-// The baseline: every entry deleted with the fewest calls.
-void BareWalk(const std::string& dir)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((dir + "\\*.*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (entry.cFileName[0] == '.')
-                continue;
-            std::string path = dir + "\\" + entry.cFileName;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                BareWalk(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(dir.c_str());
-}
-
 // --- the DLL's file calls, timed -------------------------------------------
 
 double fileMs = 0;
@@ -159,42 +117,6 @@ void Hook(HMODULE module, const char* name, F* real, F stub)
     ExitProcess(1);
 }
 
-// --- ForceDelete as the shell runs it ----------------------------------------
-
-double yesAt = 0;
-
-// The bench's part of the user: Yes to the confirmation once it is filled in.
-DWORD WINAPI AnswerYes(void*)
-{
-    for (int i = 0; i < 2000; ++i) {
-        HWND box = FindWindowA("#32770", "Salvora: Confirm Folder ForceDelete");
-        if (box && IsWindowVisible(box) && GetWindowTextLengthA(GetDlgItem(box, 12295)) > 0) {
-            yesAt = Now();
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
-            return 0;
-        }
-        Sleep(5);
-    }
-    return 0;
-}
-
-bool ForceDelete(double* ms)
-{
-    IContextMenu* menu = HandlerMenu(CLSID_SalvoraFolderHandler, root);
-    if (!menu)
-        return false;
-    HANDLE user = CreateThread(NULL, 0, AnswerYes, NULL, 0, NULL);
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(0);
-    menu->InvokeCommand(&info);
-    *ms = Now() - yesAt;
-    WaitForSingleObject(user, INFINITE);
-    CloseHandle(user);
-    menu->Release();
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -237,7 +159,7 @@ int main(int argc, char** argv)
     int mostListings = 0;
     long listed = 0, calls = 0;
     for (int round = 0; round < kRounds; ++round) {
-        if (!MakeTree()) {
+        if (!MakeTree(root, kFolders, kFilesPerFolder)) {
             fprintf(stderr, "forcedelete_bench: cannot make the tree\n");
             return 1;
         }
@@ -245,7 +167,7 @@ int main(int argc, char** argv)
         BareWalk(root);
         bare.push_back(Now() - start);
 
-        if (!MakeTree()) {
+        if (!MakeTree(root, kFolders, kFilesPerFolder)) {
             fprintf(stderr, "forcedelete_bench: cannot make the tree\n");
             return 1;
         }
@@ -253,7 +175,7 @@ int main(int argc, char** argv)
         fileCalls = 0;
         listings.clear();
         double ms = 0;
-        if (!ForceDelete(&ms) || GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (!ForceDeleteTree(root, &ms) || GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
             fprintf(stderr, "forcedelete_bench: ForceDelete did not delete the tree\n");
             return 1;
         }

@@ -1,39 +1,45 @@
-// Searches and empties a Trashcan of 20,000 files with the Trashcan
-// machinery, each on a worker thread behind the tray applet's own progress
-// dialog (its count and percentage drawn as in the product), and compares
-// the times with a bare FindFirstFileA/FindNextFileA loop and a bare
-// DeleteFileA loop over the same files, measured in the same run. A third
-// line per operation shows what the screen updates alone cost: the same
-// messages from a worker to the same dialog, without any file work.
+// Searches and empties a Trashcan of FILES files (20,000 unless told) with
+// the Trashcan machinery, each on a worker behind the tray applet's own
+// progress dialog, run by the progress protocol both deliverables share
+// (from the dialog's opening to its end), and compares the times with a bare
+// FindFirstFileA/FindNextFileA loop and a bare DeleteFileA loop over the same
+// files, measured in the same run.
 //
 // Then the shell extension's whole flow on the same files: the drive menu's
 // "Clear Trashcan" of the real slvrsext.dll (beside this program), from the
 // command to the question (the scan) and from the answer Yes to the end of
-// the flow (the removal), against the same bare loops.
+// the flow (the removal), against the same bare loops. Last, ForceDelete of
+// the same DLL on a tree of as many files, against a bare recursive walk.
 //
-// usage: trashcan_bench [DRIVE]   (default D; its Trashcan must be empty or
-//                                 missing, and is left empty; the stand-in
-//                                 driver is told that the drive is protected)
+// usage: trashcan_bench [DRIVE [FILES]]   (default D and 20000; the Trashcan
+//                                         must be empty or missing, and is
+//                                         left empty; DRIVE:\FDBENCH must not
+//                                         exist; the stand-in driver is told
+//                                         that the drive is protected)
 #include <windows.h>
 #include <commctrl.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include <shlobj.h>
 
 #include "bench/common/benchcommon.h"
+#include "support/hostside.h"
 #include "shellext/classids.h"
 #include "trashcan/trashcan.h"
 #include "tray/resource.h"
 
 namespace {
 
-const int kFiles = 20000;
+int fileCount = 20000;
 const int kRounds = 3;
+const int kFilesPerFolder = 100;   // of ForceDelete's tree
 
 char drive = 'D';
 char directory[kPathBufferSize];   // "x:\recycled\trashcan\"
@@ -43,22 +49,16 @@ void FileName(int i, char path[kPathBufferSize])
     wsprintfA(path, "%sBENCH%05d.DAT", directory, i);
 }
 
+// Fills the Trashcan with empty files from the host side: Wine would make
+// each new name in a large folder look at every name already there, and
+// filling is not what is measured. Empty files, because what the host takes
+// to free a file's blocks (much, where its disk discards them) would only
+// hide what the program adds.
 bool MakeFiles()
 {
-    char path[kPathBufferSize];
-    for (int i = 0; i < kFiles; ++i) {
-        FileName(i, path);
-        // Exact names: Wine then need not compare each new name with every
-        // name already in the folder, which would make this part quadratic.
-        HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, NULL);
-        if (h == INVALID_HANDLE_VALUE)
-            return false;
-        DWORD written = 0;
-        WriteFile(h, "x", 1, &written, NULL);
-        CloseHandle(h);
-    }
-    return true;
+    std::string script = "cd " + host::Quote(host::PathOf(directory)) + " && seq -f 'BENCH%05g.DAT' 0 " +
+                         std::to_string(fileCount - 1) + " | xargs touch";
+    return host::Run(script, 120000);
 }
 
 long BareSearch()
@@ -82,85 +82,88 @@ long BareDelete()
 {
     char path[kPathBufferSize];
     long deleted = 0;
-    for (int i = 0; i < kFiles; ++i) {
+    for (int i = 0; i < fileCount; ++i) {
         FileName(i, path);
         deleted += DeleteFileA(path) != FALSE;
     }
     return deleted;
 }
 
-// The machinery's side: one dialog, one worker, as in the tray's flow.
+// The machinery's side: the tray's dialogs on the shared protocol, with a
+// worker of the bench that runs the machinery as the tray's workers do.
 WorkerSlot worker;
 volatile BYTE cancel = 0;
-HWND dialog = NULL;
-bool removing = false;
-bool screenOnly = false;
-long done = 0;
-double workerMs = 0;
+HWND openDialog = NULL;
+const ProgressCells cells = {cancel, openDialog, worker, THREAD_PRIORITY_HIGHEST, false};
+
+struct BenchRun : RemovalRun {
+    long done;
+};
 
 void ReportFailure() {}
 
-// The messages the machinery sends for kFiles files: a count for every
-// fourth file while searching; a bar step and a percentage per file while
-// removing.
-long ScreenOnly()
+DWORD WINAPI SearchWork(void* param)
 {
-    HWND bar = GetDlgItem(dialog, IDC_REMOVE_BAR);
-    for (long i = 1; i <= kFiles; ++i) {
-        if (removing) {
-            SendMessageA(bar, PBM_STEPIT, 0, 0);
-            SetDlgItemTextA(dialog, IDC_PROGRESS_DRIVE, "50%");
-        } else if (i % 4 == 0) {
-            SetDlgItemTextA(dialog, IDC_PROGRESS_COUNT, "4 files");
-        }
-    }
-    return kFiles;
-}
-
-DWORD WINAPI Work(void*)
-{
-    double start = Now();
-    if (screenOnly) {
-        done = ScreenOnly();
-    } else if (removing) {
-        RemovalRun run = {dialog, GetDlgItem(dialog, IDC_REMOVE_BAR), kFiles, &cancel, ReportFailure, 0, false, 0};
-        RemoveTrashcanFiles(drive, LowerCasePattern, &run);
-        done = run.removed;
-    } else {
-        ScanDisplay display = {dialog, GetModuleHandleA(NULL), IDS_DRIVE_FORMAT};
-        done = ScanTrashcan(drive, LowerCasePattern, display, &cancel).files;
-    }
-    workerMs = Now() - start;
-    PostMessageA(dialog, WM_WORKERDONE, 0, 0);
+    BenchRun* run = RunOf<BenchRun>(param);
+    ScanDisplay display = {run->dialog, GetModuleHandleA(NULL), IDS_DRIVE_FORMAT};
+    run->done = ScanTrashcan(drive, LowerCasePattern, display, run->cancel).files;
+    PostMessageA(run->dialog, WM_WORKERDONE, 0, 0);
     return 0;
 }
 
-INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM, LPARAM)
+DWORD WINAPI RemovalWork(void* param)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        dialog = window;
-        if (removing)
-            SetRemovalRange(GetDlgItem(window, IDC_REMOVE_BAR), kFiles);
-        worker.Start(Work, THREAD_PRIORITY_HIGHEST, NULL);
-        return TRUE;
-    case WM_WORKERDONE:
-        EndDialog(window, 0);
-        return TRUE;
-    }
-    return FALSE;
+    BenchRun* run = RunOf<BenchRun>(param);
+    RemoveTrashcanFiles(drive, LowerCasePattern, run);
+    run->done = run->removed;
+    PostMessageA(run->dialog, WM_WORKERDONE, 0, 0);
+    return 0;
 }
 
-long Machinery(bool removal, double* ms, bool screen = false)
+void PrepareRemoval(HWND, ProgressRun* run)
 {
-    removing = removal;
-    screenOnly = screen;
-    done = 0;
-    DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(removal ? IDD_REMOVE : IDD_SEARCH), NULL,
-                    ProgressProc, 0);
+    SetItemRange(run->bar, fileCount);
+}
+
+const ProgressDialogKind kSearchDialog = {
+    WS_CHILD | WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT | ACS_AUTOPLAY, 0, 0, 30, 30, 152,
+    NULL, SearchWork, IDCANCEL, IDCANCEL};
+const ProgressDialogKind kRemoveDialog = {
+    WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_AUTOPLAY, 7, 0, 236, 25, 163,
+    PrepareRemoval, RemovalWork, 1, 2};
+
+DWORD WINAPI NoWork(void* param)
+{
+    PostMessageA(RunOf<BenchRun>(param)->dialog, WM_WORKERDONE, 0, 0);
+    return 0;
+}
+
+// What the search dialog costs by itself, with its animation or without.
+double EmptyDialog(bool animated)
+{
+    ProgressDialogKind kind = kSearchDialog;
+    kind.worker = NoWork;
+    if (!animated)
+        kind.animation = 0;
+    BenchRun run = BenchRun();
+    double start = Now();
+    RunProgressDialog(cells, GetModuleHandleA(NULL), IDD_SEARCH, NULL, kind, &run);
+    double ms = Now() - start;
     worker.Join();
-    *ms = workerMs;
-    return done;
+    return ms;
+}
+
+long Machinery(bool removal, double* ms)
+{
+    BenchRun run = BenchRun();
+    run.total = fileCount;
+    run.reportFailure = ReportFailure;
+    double start = Now();
+    RunProgressDialog(cells, GetModuleHandleA(NULL), removal ? IDD_REMOVE : IDD_SEARCH, NULL,
+                      removal ? kRemoveDialog : kSearchDialog, &run);
+    *ms = Now() - start;
+    worker.Join();
+    return run.done;
 }
 
 // --- the shell extension's flow -------------------------------------------
@@ -211,24 +214,32 @@ bool ExtensionClear(double* scanMs, double* removalMs)
     return true;
 }
 
-void Report(const char* what, const std::vector<double>& measured, const char* bare,
-            const std::vector<double>& baseline, const std::vector<double>& screen,
-            const char* who = "machinery")
+void Report(const char* what, const char* who, const std::vector<double>& measured, const char* bare,
+            const std::vector<double>& baseline)
 {
     double m = Median(measured), b = Median(baseline);
-    printf("%-8s %-9s %8.1f ms   %-34s %8.1f ms   ratio %.2f\n", what, who, m, bare, b, m / b);
-    if (!screen.empty())
-        printf("%-8s of which the screen updates alone take %8.1f ms\n", "", Median(screen));
-    else
-        printf("%-8s the file calls take %.0f %% of the time\n", "", 100.0 * b / m);
+    printf("%-8s %-11s %8.1f ms   %-34s %8.1f ms   ratio %.2f\n", what, who, m, bare, b, m / b);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // Each line as soon as it is known, also into a pipe.
+    setvbuf(stdout, NULL, _IONBF, 0);
     if (argc > 1)
-        drive = argv[1][0];
+        drive = (char)(argv[1][0] & ~0x20);
+    if (argc > 2)
+        fileCount = atoi(argv[2]);
+    if (fileCount < kFilesPerFolder || fileCount > 99999) {
+        fprintf(stderr, "trashcan_bench: FILES must lie between %d and 99999\n", kFilesPerFolder);
+        return 1;
+    }
+    std::string treeRoot = std::string(1, drive) + ":\\FDBENCH";
+    if (GetFileAttributesA(treeRoot.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        fprintf(stderr, "trashcan_bench: %s exists; remove it or pick another drive\n", treeRoot.c_str());
+        return 1;
+    }
     InitCommonControls();
     TrashcanPattern(drive, LowerCasePattern, directory);
     directory[lstrlenA(directory) - 3] = '\0';   // drop "*.*"
@@ -245,8 +256,14 @@ int main(int argc, char** argv)
             *p = '\\';
         }
 
-    printf("Trashcan of %c: with %d files, median of %d rounds\n", drive, kFiles, kRounds);
-    std::vector<double> search, bareSearch, removal, bareDelete, searchScreen, removalScreen;
+    if (!ProtectDrive(drive)) {
+        fprintf(stderr, "trashcan_bench: the stand-in driver is not loaded\n");
+        return 1;
+    }
+    printf("Trashcan of %c: with %d files, median of %d rounds\n", drive, fileCount, kRounds);
+    // Each round fills the Trashcan three times: for the bare loops and the
+    // tray's search, for the tray's removal, and for the extension's flow.
+    std::vector<double> search, bareSearch, removal, bareDelete, empty, still, extScan, extRemoval;
     for (int round = 0; round < kRounds; ++round) {
         if (!MakeFiles()) {
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
@@ -257,51 +274,28 @@ int main(int argc, char** argv)
         bareSearch.push_back(Now() - start);
         long counted = Machinery(false, &ms);
         search.push_back(ms);
-
         start = Now();
         long deleted = BareDelete();
         bareDelete.push_back(Now() - start);
+
         if (!MakeFiles()) {
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
             return 1;
         }
         long removed = Machinery(true, &ms);
         removal.push_back(ms);
-        Machinery(false, &ms, true);
-        searchScreen.push_back(ms);
-        Machinery(true, &ms, true);
-        removalScreen.push_back(ms);
-        if (bare != kFiles || counted != kFiles || deleted != kFiles || removed != kFiles) {
+        empty.push_back(EmptyDialog(true));
+        still.push_back(EmptyDialog(false));
+        if (bare != fileCount || counted != fileCount || deleted != fileCount || removed != fileCount) {
             fprintf(stderr, "trashcan_bench: counted %ld/%ld, removed %ld/%ld of %d files\n", counted, bare,
-                    removed, deleted, kFiles);
+                    removed, deleted, fileCount);
             return 1;
         }
-    }
-    Report("search", search, "bare FindFirstFileA/FindNextFileA", bareSearch, searchScreen);
-    Report("removal", removal, "bare DeleteFileA", bareDelete, removalScreen);
 
-    // The extension's flow over the same files, against the same bare loops
-    // measured again in this part of the run.
-    if (!ProtectDrive(drive)) {
-        fprintf(stderr, "trashcan_bench: the stand-in driver is not loaded\n");
-        return 1;
-    }
-    std::vector<double> extScan, extRemoval;
-    bareSearch.clear();
-    bareDelete.clear();
-    for (int round = 0; round < kRounds; ++round) {
         if (!MakeFiles()) {
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
             return 1;
         }
-        double start = Now();
-        BareSearch();
-        bareSearch.push_back(Now() - start);
-        start = Now();
-        BareDelete();
-        bareDelete.push_back(Now() - start);
-        if (!MakeFiles())
-            return 1;
         double scanMs = 0, removalMs = 0;
         if (!ExtensionClear(&scanMs, &removalMs) || BareSearch() != 0) {
             fprintf(stderr, "trashcan_bench: the extension did not empty the Trashcan\n");
@@ -310,9 +304,35 @@ int main(int argc, char** argv)
         extScan.push_back(scanMs);
         extRemoval.push_back(removalMs);
     }
+    printf("the tray applet's search and removal dialogs, from their opening to their end:\n");
+    Report("search", "machinery", search, "bare FindFirstFileA/FindNextFileA", bareSearch);
+    Report("removal", "machinery", removal, "bare DeleteFileA", bareDelete);
+    printf("%-8s a search dialog whose worker has nothing to do takes %.1f ms, %.1f ms without its animation\n",
+           "", Median(empty), Median(still));
     printf("the shell extension's Clear Trashcan, from the command to the question and from Yes to its end:\n");
-    std::vector<double> none;
-    Report("scan", extScan, "bare FindFirstFileA/FindNextFileA", bareSearch, none, "extension");
-    Report("removal", extRemoval, "bare DeleteFileA", bareDelete, none, "extension");
+    Report("scan", "extension", extScan, "bare FindFirstFileA/FindNextFileA", bareSearch);
+    Report("removal", "extension", extRemoval, "bare DeleteFileA", bareDelete);
+
+    // ForceDelete on a tree of as many files, for comparison.
+    int folders = fileCount / kFilesPerFolder;
+    std::vector<double> forced, bareWalk;
+    for (int round = 0; round < kRounds; ++round) {
+        if (!MakeTree(treeRoot, folders, kFilesPerFolder)) {
+            fprintf(stderr, "trashcan_bench: cannot make the tree %s\n", treeRoot.c_str());
+            return 1;
+        }
+        double start = Now();
+        BareWalk(treeRoot);
+        bareWalk.push_back(Now() - start);
+        double ms = 0;
+        if (!MakeTree(treeRoot, folders, kFilesPerFolder) || !ForceDeleteTree(treeRoot, &ms) ||
+            GetFileAttributesA(treeRoot.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            fprintf(stderr, "trashcan_bench: ForceDelete did not delete the tree %s\n", treeRoot.c_str());
+            return 1;
+        }
+        forced.push_back(ms);
+    }
+    printf("ForceDelete of %d folders of %d files, from Yes to its end:\n", folders, kFilesPerFolder);
+    Report("delete", "ForceDelete", forced, "bare recursive walk", bareWalk);
     return 0;
 }

@@ -329,10 +329,20 @@ TEST_F(DriveClearing, OneFlowAtATimeOnItsOwnDriveAndTheDllStaysForItsWorker)
     other.Reset();
     EXPECT_EQ(S_FALSE, sext::Bin().CanUnloadNow());
 
+    standin::TakeLog();
     auto next = Clear('E');
-    // Nothing to wait for: a scan must not come up while the worker lives.
-    ui::WaitUntil([] { return false; }, 200);
+    // The command has reached the flow once its menu has looked at the
+    // drive; while the worker lives, no scan asks the driver or shows.
+    std::vector<unsigned> codes;
+    ASSERT_TRUE(ui::WaitUntil([&] {
+        for (unsigned c : standin::TakeCodes())
+            codes.push_back(c);
+        return Count(codes, 7) > 0;
+    }));
     EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kScan, GetCurrentProcessId()));
+    for (unsigned c : standin::TakeCodes())
+        codes.push_back(c);
+    EXPECT_EQ(1, Count(codes, 7));
     ui::Dismiss(failure.window);
     question = WaitForBox("Salvora");
     EXPECT_EQ(Question("7", "1 KByte", 'E'), question.text);

@@ -693,15 +693,31 @@ TEST(DrivePageAdded, OnlyForFixedAndRamDrives)
             EXPECT_EQ(c.result, ext->AddPages(KeepPage, sheet));
         }
         EXPECT_EQ(c.result == S_OK ? 1u : 0u, pages.size());
-        // The page keeps the server loaded until it is destroyed, where
-        // comctl32 counts reference parents (Wine 8's does not).
-        if (CountsReferenceParents()) {
-            EXPECT_EQ(pages.empty() ? S_OK : S_FALSE, sext::Bin().CanUnloadNow());
-        }
         for (HPROPSHEETPAGE page : pages)
             EXPECT_TRUE(DestroyPropertySheetPage(page));
         EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
     }
+}
+
+// The page keeps the server loaded until it is destroyed, through the
+// reference parent that comctl32 counts.
+TEST(DrivePageAdded, KeepsTheServerLoadedWhileItLives)
+{
+    if (!CountsReferenceParents())
+        GTEST_SKIP() << "this comctl32 does not count a page's reference parent (Wine 8's does not)";
+    ASSERT_TRUE(standin::Reset());
+    std::vector<HPROPSHEETPAGE> pages;
+    {
+        Ptr<IShellExtInit> init(sext::Bin().Handler(CLSID_SalvoraDriveHandler, {"D:\\"}));
+        ASSERT_TRUE(init);
+        Ptr<IShellPropSheetExt> ext(sext::Sheet(init.get()));
+        ASSERT_TRUE(ext);
+        EXPECT_EQ(S_OK, ext->AddPages(KeepPage, reinterpret_cast<LPARAM>(&pages)));
+    }
+    ASSERT_EQ(1u, pages.size());
+    EXPECT_EQ(S_FALSE, sext::Bin().CanUnloadNow());
+    EXPECT_TRUE(DestroyPropertySheetPage(pages[0]));
+    EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
 }
 
 }  // namespace

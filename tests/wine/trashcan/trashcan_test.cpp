@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <stdlib.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,14 +41,20 @@ public:
     HWND Window() const { return window_; }
     HWND Bar() const { return bar_; }
     std::vector<std::string> Texts(int id) const { return id == IDC_PROGRESS_COUNT ? counts_ : drives_; }
+    // Runs on this thread when control 105 is first given a text.
+    std::function<void()> onFirstDriveText;
 
 private:
     static LRESULT CALLBACK Record(HWND w, UINT m, WPARAM wp, LPARAM lp)
     {
         ProgressWindow* self = (ProgressWindow*)GetWindowLongPtrA(w, GWLP_USERDATA);
-        if (m == WM_SETTEXT)
-            (GetDlgCtrlID(w) == IDC_PROGRESS_COUNT ? self->counts_ : self->drives_)
-                .push_back((const char*)lp);
+        if (m == WM_SETTEXT && GetDlgCtrlID(w) == IDC_PROGRESS_COUNT)
+            self->counts_.push_back((const char*)lp);
+        if (m == WM_SETTEXT && GetDlgCtrlID(w) == IDC_PROGRESS_DRIVE) {
+            self->drives_.push_back((const char*)lp);
+            if (self->drives_.size() == 1 && self->onFirstDriveText)
+                self->onFirstDriveText();
+        }
         return CallWindowProcA(self->original_, w, m, wp, lp);
     }
     HWND window_ = NULL;
@@ -141,8 +150,13 @@ void CountFailure() { ++g_failures; }
 
 RemovalRun NewRun(ProgressWindow& w, long total, volatile BYTE* cancel)
 {
-    SetRemovalRange(w.Bar(), total);
-    RemovalRun run = {w.Window(), w.Bar(), total, cancel, CountFailure, 0, false, 0};
+    SetItemRange(w.Bar(), total);
+    RemovalRun run = RemovalRun();
+    run.cancel = cancel;
+    run.dialog = w.Window();
+    run.bar = w.Bar();
+    run.total = total;
+    run.reportFailure = CountFailure;
     return run;
 }
 
@@ -186,6 +200,44 @@ TEST_F(Trashcan, ThePercentageIsSetOnlyWhenItChanges)
     EXPECT_EQ("100%", shown.back());
     for (size_t i = 1; i < shown.size(); ++i)
         EXPECT_NE(shown[i - 1], shown[i]);
+}
+
+// What the removal shows last is where it ended, and never more than 100 %,
+// whatever the Trashcan did since it was counted.
+TEST_F(Trashcan, TheLastDisplayIsExactAndNeverPastTheEnd)
+{
+    const struct {
+        const char* name;
+        long counted, onDisk, arriving;
+        const char* last;
+        int position;
+    } cases[] = {
+        {"as counted", 40, 40, 0, "100%", 40},
+        {"more than counted", 5, 600, 0, "100%", 5},
+        {"arriving mid-run", 5, 5, 600, "100%", 5},
+        {"fewer than counted", 10, 4, 0, "40%", 4},
+        {"none left", 5, 0, 0, "0%", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgressWindow window;
+        for (long i = 0; i < c.onDisk; ++i)
+            ASSERT_TRUE(files::MakeFile(In(("f" + std::to_string(i)).c_str())));
+        window.onFirstDriveText = [&] {
+            for (long i = 0; i < c.arriving; ++i)
+                files::MakeFile(In(("late" + std::to_string(i)).c_str()));
+        };
+        RemovalRun run = NewRun(window, c.counted, &cancel_);
+        RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
+        std::vector<std::string> shown = window.Texts(IDC_PROGRESS_PERCENT);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(c.last, shown.back());
+        for (const std::string& percent : shown)
+            EXPECT_LE(atoi(percent.c_str()), 100) << percent;
+        EXPECT_EQ(c.position, SendMessageA(window.Bar(), PBM_GETPOS, 0, 0));
+        files::RemoveTree(files::Trashcan(kDrive));
+        ASSERT_TRUE(files::MakeDirs(files::Trashcan(kDrive)));
+    }
 }
 
 TEST_F(Trashcan, AFileInUseEndsItsDriveOnlyAndKeepsItsIndex)
@@ -335,12 +387,12 @@ TEST_F(LinkedTrashcan, NothingBeyondTheLinkIsCountedOrDeleted)
 
 TEST_F(Trashcan, BarsBeyondSixteenBitsAreScaled)
 {
-    SetRemovalRange(window_.Bar(), 70000);
+    SetItemRange(window_.Bar(), 70000);
     PBRANGE range;
     SendMessageA(window_.Bar(), PBM_GETRANGE, FALSE, (LPARAM)&range);
     EXPECT_EQ(0, range.iLow);
     EXPECT_EQ(0xFFFF, range.iHigh);
-    SetRemovalRange(window_.Bar(), 7);
+    SetItemRange(window_.Bar(), 7);
     SendMessageA(window_.Bar(), PBM_GETRANGE, FALSE, (LPARAM)&range);
     EXPECT_EQ(7, range.iHigh);
 }
@@ -375,6 +427,15 @@ DWORD WINAPI WaitForRelease(void*)
     return 0;
 }
 
+std::atomic<bool> g_dispatched;
+WNDPROC g_staticProc;
+LRESULT CALLBACK NoteDispatch(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m == WM_APP)
+        g_dispatched = true;
+    return CallWindowProcA(g_staticProc, w, m, wp, lp);
+}
+
 TEST(FlowGuard, OneFlowAtATimeAndNoneBeforeTheLastWorkerEnded)
 {
     WorkerSlot slot;
@@ -382,24 +443,31 @@ TEST(FlowGuard, OneFlowAtATimeAndNoneBeforeTheLastWorkerEnded)
     g_release = CreateEventA(NULL, TRUE, FALSE, NULL);
     ASSERT_TRUE(guard.Begin());
     EXPECT_FALSE(guard.Begin());
-    ASSERT_TRUE(slot.Start(WaitForRelease, THREAD_PRIORITY_HIGHEST, NULL));
+    ASSERT_TRUE(slot.Start(WaitForRelease, NULL, THREAD_PRIORITY_HIGHEST));
     guard.End();   // the dialog was cancelled; its worker still runs
 
-    // The next flow waits for that worker, and this thread stays responsive.
-    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+    // The next flow waits for that worker, and this thread's messages are
+    // handled meanwhile, one that an earlier look at the queue saw included:
+    // the worker ends only once it has been.
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    g_staticProc = (WNDPROC)SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)NoteDispatch);
+    g_dispatched = false;
+    PostMessageA(window, WM_APP, 0, 0);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, NULL, WM_APP, WM_APP, PM_NOREMOVE));
     HANDLE releaser = CreateThread(NULL, 0, [](void*) -> DWORD {
-        Sleep(100);
+        ui::WaitUntil([] { return g_dispatched.load(); });
         SetEvent(g_release);
         return 0;
     }, NULL, 0, NULL);
     ASSERT_TRUE(guard.Begin());
+    EXPECT_TRUE(g_dispatched);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_release, 0));
-    MSG msg;
-    EXPECT_FALSE(PeekMessageA(&msg, NULL, WM_APP, WM_APP, PM_REMOVE));   // dispatched while waiting
     guard.End();
-    WaitForSingleObject(releaser, 5000);
+    WaitForSingleObject(releaser, ui::kWait);
     CloseHandle(releaser);
     CloseHandle(g_release);
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <atomic>
 #include <functional>
@@ -65,11 +67,11 @@ void Record(const CWPSTRUCT& m)
         return;
     std::string text = reinterpret_cast<const char*>(m.lParam);
     int id = GetDlgCtrlID(m.hwnd);
-    if (dialog == kSearch && id == IDC_SEARCH_COUNT)
+    if (dialog == kSearch && id == IDC_PROGRESS_COUNT)
         seen.counts.push_back(text);
-    else if (dialog == kSearch && id == IDC_SEARCH_DRIVE)
+    else if (dialog == kSearch && id == IDC_PROGRESS_DRIVE)
         seen.drives.push_back(text);
-    else if (dialog == kRemove && id == IDC_REMOVE_PERCENT)
+    else if (dialog == kRemove && id == IDC_PROGRESS_PERCENT)
         seen.percents.push_back(text);
 }
 
@@ -312,11 +314,14 @@ TEST_F(ClearingFlow, ListsTheDrivesFoundThenEmptiesThem)
         EXPECT_TRUE(count == "0 files" || count == "4 files") << count;
     EXPECT_NE(seen.counts.end(), std::find(seen.counts.begin(), seen.counts.end(), "4 files"));
 
-    // One percentage per file of the 11, up to 100%.
+    // The percentage of the 11 files rises, as often as a display is due
+    // and at the end of each drive, to exactly 100%.
     EXPECT_EQ((std::vector<std::string>{kSearch, kResults, kRemove}), seen.opened);
-    ASSERT_EQ(11u, seen.percents.size());
-    EXPECT_EQ("9%", seen.percents[0]);
+    ASSERT_FALSE(seen.percents.empty());
+    EXPECT_LE(seen.percents.size(), 11u);
     EXPECT_EQ("100%", seen.percents.back());
+    for (size_t i = 1; i < seen.percents.size(); ++i)
+        EXPECT_LT(atoi(seen.percents[i - 1].c_str()), atoi(seen.percents[i].c_str()));
     for (char drive : kDrives)
         EXPECT_TRUE(files::List(files::Trashcan(drive)).empty()) << drive;
     EXPECT_TRUE(files::Exists(In('D', "kept")));
@@ -414,7 +419,7 @@ TEST_F(ClearingFlow, CancelEndsTheRunInEachDialog)
     Run(ClearWithoutConfirmation, [&] {
         ASSERT_TRUE(ui::WaitForMessageBox(&box, "Salvora", ui::kWait, GetCurrentProcessId()));
         HWND dialog = WaitForDialog(kRemove);
-        SendDlgItemMessageA(dialog, IDC_REMOVE_BAR, PBM_GETRANGE, FALSE, (LPARAM)&range);
+        SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_GETRANGE, FALSE, (LPARAM)&range);
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ("Cannot remove a file from the Trashcan. Why?", box.text);
@@ -434,7 +439,7 @@ TEST_F(ClearingFlow, CancelEndsTheRunInEachDialog)
         ui::MessageBoxInfo again;
         ASSERT_TRUE(ui::WaitForMessageBox(&again, "Salvora", ui::kWait, GetCurrentProcessId()));
         dialog = WaitForDialog(kRemove);
-        SendDlgItemMessageA(dialog, IDC_REMOVE_BAR, PBM_GETRANGE, FALSE, (LPARAM)&range);
+        SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_GETRANGE, FALSE, (LPARAM)&range);
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         ui::WaitGone(dialog);
         ui::Dismiss(again.window);
@@ -449,6 +454,32 @@ TEST_F(ClearingFlow, CancelEndsTheRunInEachDialog)
     EXPECT_EQ(12u, codes[0]);
     EXPECT_EQ(1, Count(codes, 12));
     EXPECT_EQ(26, Count(codes, 7));
+}
+
+// A worker that makes its dialog's Cancel the default button (DM_SETDEFID
+// shares its number with the worker's done message), then ends the run as
+// the user's Cancel in a question of its own would.
+DWORD WINAPI SetDefaultThenCancel(void* param)
+{
+    ProgressRun* run = RunOf<ProgressRun>(param);
+    SendMessageA(run->dialog, DM_SETDEFID, IDCANCEL, 0);
+    SendMessageA(run->dialog, WM_NULL, 0, 0);
+    CloseProgressAsCancel(run);
+    return 0;
+}
+
+TEST_F(ClearingFlow, OnlyTheWorkersOwnMessageEndsAProgressDialogAsDone)
+{
+    WorkerSlot slot;
+    volatile BYTE cancel = 1;
+    HWND open = NULL;
+    const ProgressCells cells = {cancel, open, slot, THREAD_PRIORITY_NORMAL, false};
+    const ProgressDialogKind kind = {WS_CHILD, 0, 0, 30, 30, 0, NULL, SetDefaultThenCancel, 7, 8};
+    ProgressRun run = ProgressRun();
+    EXPECT_EQ(7, RunProgressDialog(cells, Instance, IDD_SEARCH, NULL, kind, &run));
+    ASSERT_TRUE(slot.Join());
+    EXPECT_TRUE(run.started);
+    EXPECT_EQ(1, cancel);
 }
 
 DWORD WINAPI AskPreferencesForHelp(void*)

@@ -143,7 +143,7 @@ protected:
             StartRemoval();
             HWND removal = WaitForDialog(kRemove);
             ASSERT_TRUE(removal != NULL);
-            HWND bar = GetDlgItem(removal, IDC_REMOVE_BAR);
+            HWND bar = GetDlgItem(removal, IDC_PROGRESS_BAR);
             ASSERT_TRUE(ui::WaitUntil([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) > 0; }));
             break;
         }
