@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -105,25 +107,47 @@ std::string ReadRaw()
     return ReadFrom(Path());
 }
 
-// The lines a correct reader makes of the bytes.
-std::vector<std::string> ExpectedLines(const std::string& bytes, size_t maxLine)
+// The file as a correct reader splits it: a UTF-8 byte-order mark before
+// the first line, the lines with the bytes each was read from (its line end
+// included), and the bytes from the first NUL on. Text in UTF-16 (a
+// byte-order mark, or a NUL among the first two bytes) must never be
+// written over.
+struct Model {
+    std::string head, tail;
+    std::vector<std::string> raw, lines;
+    bool utf16 = false;
+};
+
+Model Split(const std::string& bytes, size_t maxLine)
 {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : bytes) {
-        if (c == 0)
-            break;
+    Model m;
+    m.utf16 = bytes.size() >= 2 &&
+              (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0 ||
+               bytes[0] == 0 || bytes[1] == 0);
+    size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    m.head = bytes.substr(0, start);
+    size_t end = bytes.find('\0', start);
+    if (end == std::string::npos)
+        end = bytes.size();
+    m.tail = bytes.substr(end);
+    std::string raw, line;
+    for (size_t i = start; i < end; i++) {
+        char c = bytes[i];
+        raw += c;
         if (c == '\n') {
-            lines.push_back(line);
+            m.raw.push_back(raw);
+            m.lines.push_back(line);
+            raw.clear();
             line.clear();
-            continue;
-        }
-        if (c != '\r' && line.size() < maxLine)
+        } else if (c != '\r' && line.size() < maxLine) {
             line += c;
+        }
     }
-    if (!line.empty())
-        lines.push_back(line);
-    return lines;
+    if (!raw.empty()) {
+        m.raw.push_back(raw);
+        m.lines.push_back(line);
+    }
+    return m;
 }
 
 std::vector<std::string> LinesOf(const TINIFile& ini)
@@ -145,15 +169,98 @@ void CheckLines(const TINIFile& ini)
     }
 }
 
+// What the object read last: the bytes, their model, and which entry was
+// made of which line (entries are known by address; a freed entry's address
+// may come back, so its text is compared too).
+struct Snapshot {
+    std::string bytes;
+    Model model;
+    std::map<const void*, size_t> index;
+};
+
+Snapshot& Read()
+{
+    static Snapshot snapshot;
+    return snapshot;
+}
+
+void TakeSnapshot(const TINIFile& ini)
+{
+    Snapshot& read = Read();
+    read.bytes = ReadRaw();
+    read.model = Split(read.bytes, ini.MaxLineLength);
+    read.index.clear();
+    for (int32_t i = 0; i < ini.Lines->ItemCount; i++)
+        read.index[ini.Lines->ItemList[i]] = static_cast<size_t>(i);
+    Check(LinesOf(ini) == read.model.lines, "lines read");
+}
+
+// The bytes a write-back must give: every line that is still the one read
+// as it was read (a last line without LF gains CR LF only when lines follow
+// it), every other line as its text and CR LF, between the byte-order mark
+// and the bytes past the NUL.
+std::string Expected(const TINIFile& ini)
+{
+    const Snapshot& read = Read();
+    std::string out = read.model.head;
+    int32_t count = ini.Lines->ItemCount;
+    for (int32_t i = 0; i < count; i++) {
+        const char* entry = static_cast<const char*>(ini.Lines->ItemList[i]);
+        std::string text = entry ? entry : "";
+        auto found = entry ? read.index.find(entry) : read.index.end();
+        if (found != read.index.end() && read.model.lines[found->second] == text) {
+            const std::string& raw = read.model.raw[found->second];
+            out += raw;
+            if (raw.back() != '\n' && i < count - 1)
+                out += "\r\n";
+        } else {
+            out += text + "\r\n";
+        }
+    }
+    return out + read.model.tail;
+}
+
+// Names the writers must refuse: they would not read back as themselves.
+bool KeyHolds(const std::string& key)
+{
+    if (key.find_first_of("=:\r\n") != std::string::npos)
+        return false;
+    return key.empty() || (key[0] != ' ' && key[0] != '\t' && key[0] != ';' && key[0] != '[' &&
+                           key.back() != ' ' && key.back() != '\t');
+}
+
+bool SectionHolds(const std::string& section)
+{
+    return section.find_first_of("]\r\n") == std::string::npos;
+}
+
+// What a reader finds for a value written: without line breaks, blanks
+// skipped, cut at ";", blanks trimmed, at most IniValueLength characters.
+std::string ReadBack(const std::string& value)
+{
+    std::string text;
+    for (char c : value)
+        if (c != '\r' && c != '\n')
+            text += c;
+    size_t first = text.find_first_not_of(" \t");
+    text = first == std::string::npos ? "" : text.substr(first);
+    text = text.substr(0, text.find(';'));
+    size_t last = text.find_last_not_of(" \t");
+    text = last == std::string::npos ? "" : text.substr(0, last + 1);
+    return text.substr(0, IniValueLength);
+}
+
 const std::string kLong300(300, 'k');
 const std::string kLongValue = std::string(270, 'v') + "=x";
 const std::string kLongSep = "a:" + std::string(300, 'b') + "=1";
 
 const char* const kSections[] = {
     "Salvora", "A", "a", "Other", "", "AB", "[x", "Sec]tion", "s\nt", kLong300.c_str(),
+    " sp ", ";c",
 };
 const char* const kKeys[] = {
     "Drive", "x", "X", "url", "", "Item", "a", "a:b", "k\r", kLong300.c_str(),
+    "a=b", " k ", "k\t", ";c", "[x", "x]",
 };
 const char* const kValues[] = {
     "1", "", "C:,10%,5", "yes", "$FF", "-12x", "a;b", "v\r\n[Evil]", " spaced ",
@@ -178,8 +285,13 @@ void RunOperation(TINIFile& ini, FuzzedDataProvider& in)
     int32_t number = 0;
     bool flag = false;
     char c = 0;
+    const int op = in.ConsumeIntegralInRange<int>(0, 21);
+    const bool writes = op >= 8 && op <= 18 && op != 16 && op != 17;
+    const bool refused = writes && !(KeyHolds(key) && SectionHolds(section));
+    const std::vector<std::string> linesBefore = LinesOf(ini);
+    const bool changedBefore = ini.HasChanged();
 
-    switch (in.ConsumeIntegralInRange<int>(0, 21)) {
+    switch (op) {
     case 0: ini.GetInt(section, key, 5, number); break;
     case 1: ini.GetChar(section, key, 'd', c); break;
     case 2:
@@ -216,9 +328,28 @@ void RunOperation(TINIFile& ini, FuzzedDataProvider& in)
         ini.IndentKeys = in.ConsumeBool();
         ini.KeyWidth = in.ConsumeIntegralInRange<int32_t>(-5, 300);
         break;
-    case 21: ini.ReadFile(); break;
+    case 21:
+        ini.ReadFile();
+        TakeSnapshot(ini);
+        break;
     }
     CheckLines(ini);
+    if (refused) {
+        // Some typed writers write nothing for some values, and say nothing.
+        bool reaches = op != 11 && op != 13 && op != 14;
+        Check(!reaches || ini.Status == IniNameRefused, "a refused name's status");
+        Check(LinesOf(ini) == linesBefore && ini.HasChanged() == changedBefore,
+              "a refused name changed the lines");
+        Check(op != 15 || !ini.MultiKey, "a refused name started a list");
+    } else if (op == 10 || op == 15) {
+        // The line written is what the key reads from now on.
+        int32_t written = ini.CurrentLine;
+        std::string expected = ReadBack(value);
+        bool found = ini.FindKey(section, key, buffer);
+        if (!expected.empty())
+            Check(found && ini.CurrentLine == written && expected == buffer,
+                  "a written key does not read back");
+    }
 }
 
 }  // namespace
@@ -254,19 +385,25 @@ void CheckIniInput(const uint8_t* data, size_t size)
         ini.MaxLineLength = maxLine;
         ini.WriteMode = flushOnWrite ? FlushOnWrite : 0;
         Check(ini.ReadFile() == IniSuccess, "ReadFile of a plain file");
-        Check(LinesOf(ini) == ExpectedLines(content, maxLine), "lines read");
         CheckLines(ini);
+        TakeSnapshot(ini);
+        // Read and written back unchanged, any bytes come out as they were:
+        // nothing needs writing.
+        ini.Changed = true;
+        Check(ini.FlushFile() == IniWriteFailed && ini.LastFlush == IniFlushUnchanged &&
+                  !ini.HasChanged() && ReadRaw() == content,
+              "a round trip without a change");
 
         FuzzedDataProvider ops(opBytes.data(), opBytes.size());
         for (int i = 0; i < operations; i++)
             RunOperation(ini, ops);
         Check(Others().empty(), "files left beside after a flush on write");
+        const Snapshot& read = Read();
+        Check(!read.model.utf16 || ReadRaw() == read.bytes, "UTF-16 text written over");
 
         bool changed = ini.HasChanged();
         std::string before = ReadRaw();
-        std::string expected;
-        for (const std::string& line : LinesOf(ini))
-            expected += line + "\r\n";
+        std::string expected = Expected(ini);
 
         ResetFileFaults();
         if (failCall > 0)
@@ -286,13 +423,14 @@ void CheckIniInput(const uint8_t* data, size_t size)
             Check(before == expected && ReadRaw() == before, "file held the lines already");
             Check(!ini.HasChanged(), "Changed after a flush with nothing to write");
         } else if (ini.LastFlush == IniFlushFailed) {
-            Check(faulty, "FlushFile failed with nothing in its way");
+            Check(faulty || read.model.utf16, "FlushFile failed with nothing in its way");
             Check(status == IniWriteFailed, "status of a failed flush");
             Check(ini.HasChanged(), "Changed cleared by a failed flush");
             Check(ReadRaw() == before, "a failed flush changed the file");
             Check(others.empty(), "a failed flush left files beside");
         } else {
             Check(ini.LastFlush == IniFlushWritten && status == IniSuccess, "FlushFile");
+            Check(!read.model.utf16, "UTF-16 text written over");
             Check(!ini.HasChanged(), "Changed after a flush");
             Check(ReadRaw() == expected, "bytes written");
             // Only a failed removal of the backup leaves it, holding the old file.
@@ -300,10 +438,14 @@ void CheckIniInput(const uint8_t* data, size_t size)
                                      ReadFrom(Folder() + "/" + others[0]) == before),
                   "files left beside after a flush");
 
+            // The file written reads as the lines in memory.
             TINIFile again(Path().c_str());
-            again.MaxLineLength = 65535;
+            again.MaxLineLength = maxLine;
             Check(again.ReadFile() == IniSuccess, "ReadFile of the written file");
-            Check(LinesOf(again) == LinesOf(ini), "lines read back");
+            std::vector<std::string> cut = LinesOf(ini);
+            for (std::string& line : cut)
+                line.resize(std::min<size_t>(line.size(), maxLine));
+            Check(LinesOf(again) == cut, "lines read back");
         }
         for (const std::string& name : others)
             unlink((Folder() + "/" + name).c_str());

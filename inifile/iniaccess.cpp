@@ -254,7 +254,7 @@ void TINIFile::WriteAutoNo(const char* section, const char* key, int32_t value)
 void TINIFile::ClearKeys(const char* section, const char* key)
 {
     CurrentLine = -1;
-    if (!FindSection(section))
+    if (!NamesHold(section, key) || !FindSection(section))
         return;
     // Each search starts again at the top of the section; lines whose value
     // is empty are not found and stay.
@@ -268,10 +268,14 @@ void TINIFile::ClearKeys(const char* section, const char* key)
 void TINIFile::WriteFirstString(const char* section, const char* key,
                                 const char* value)
 {
+    StrDispose(MultiKey);
+    MultiKey = 0;
+    // A refused name starts no list: the values that follow go nowhere.
+    if (!NamesHold(section, key))
+        return;
     int32_t mode = WriteMode;
     WriteMode = 4;  // neither flag: the list is written back at WriteClose
     ClearKeys(section, key);
-    StrDispose(MultiKey);
     MultiKey = StrNew(IniStr(key));
     WriteString(section, key, value);
     WriteMode = mode;

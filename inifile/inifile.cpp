@@ -14,8 +14,8 @@ namespace {
 
 const uint16_t DefaultBufferSize = 8192;
 
-// A line entry never holds CR or LF: one inside a written name or value
-// would split the line in the file and could forge a section header.
+// A line entry never holds CR or LF: one inside a written value would split
+// the line in the file and could forge a section header.
 size_t CleanLength(const char* text)
 {
     size_t n = 0;
@@ -41,44 +41,196 @@ char* CleanCopy(const char* text)
     return copy;
 }
 
-// The bytes FlushFile writes, a buffer at a time: each line, then CR LF.
-struct LineStream {
-    const TPCharCollection* lines;
-    int32_t index;
-    size_t offset;  // into the current line and its CR LF
-    size_t length;  // of the current line
+// Whether a key name reads back as itself from the line the writer makes:
+// the reader takes the name to the first "=" or ":" and trims its blanks,
+// a line that begins with ";" is a comment and one with "[" a header (the
+// writer may leave out the indent), and no line holds CR or LF.
+bool KeyNameHolds(const char* name)
+{
+    size_t length = strlen(name);
+    if (length > 0 && (IniIsBlank(name[0]) || IniIsBlank(name[length - 1]) || name[0] == ';' ||
+                       name[0] == '['))
+        return false;
+    return !strpbrk(name, "=:\r\n");
+}
 
-    explicit LineStream(const TPCharCollection* list)
-        : lines(list), index(0), offset(0), length(strlen(Text()))
+// A header "[name]" is found by every name it begins with, up to a "]".
+bool SectionNameHolds(const char* name)
+{
+    return !strpbrk(name, "]\r\n");
+}
+
+const char LineEnd[] = "\r\n";
+const unsigned char Utf8Mark[] = {0xEF, 0xBB, 0xBF};
+
+// UTF-16 text: its byte-order mark, or, without one, a NUL among the first
+// two bytes, as ASCII text in UTF-16 has. An ANSI program cannot edit it.
+bool IsUtf16(const unsigned char* bytes, size_t size)
+{
+    if (size < 2)
+        return false;
+    return (bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF) ||
+           bytes[0] == 0 || bytes[1] == 0;
+}
+
+// Whether entry is still the line the reader made of raw: CRs dropped, the
+// first limit characters kept.
+bool ReadsAs(const char* entry, const char* raw, size_t size, size_t limit)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < size && raw[i] != '\n'; i++) {
+        if (raw[i] == '\r' || n >= limit)
+            continue;
+        if (entry[n] != raw[i])
+            return false;
+        n++;
+    }
+    return entry[n] == 0;
+}
+
+}  // namespace
+
+// The file as ReadFile found it. An entry the reader made stands for bytes
+// it does not hold (CRs, the rest of a long line, its own line end); while
+// the entry is the one read, the write-back gives those bytes back. Entries
+// are known by their address, and by their text too, as a freed entry's
+// address may come back for a new one.
+struct TIniSource {
+    struct Origin {
+        uintptr_t entry;
+        size_t start;
+        size_t size;  // with the line end, when the line had one
+    };
+
+    char* bytes;
+    size_t size;
+    size_t head;      // a UTF-8 byte-order mark, kept before the first line
+    size_t tail;      // from the first NUL on: past the reader's end, kept after the lines
+    size_t limit;     // the line length the entries were cut to
+    bool faithful;    // false: text an ANSI program cannot edit
+    Origin* origins;  // sorted by entry
+    int32_t count;
+
+    TIniSource()
+        : bytes(0), size(0), head(0), tail(0), limit(0), faithful(true), origins(0), count(0)
     {
     }
-
-    const char* Text() const
+    ~TIniSource()
     {
-        const char* text = index < lines->ItemCount
-                               ? static_cast<const char*>(lines->ItemList[index]) : 0;
-        return text ? text : "";
+        free(bytes);
+        free(origins);
+    }
+
+    static int Compare(const void* a, const void* b)
+    {
+        uintptr_t x = static_cast<const Origin*>(a)->entry;
+        uintptr_t y = static_cast<const Origin*>(b)->entry;
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+
+    // The bytes an entry was read from, or null when it is not one read.
+    const Origin* Find(const char* entry) const
+    {
+        if (!entry || count == 0)
+            return 0;
+        Origin key = {reinterpret_cast<uintptr_t>(entry), 0, 0};
+        const Origin* found = static_cast<const Origin*>(
+            bsearch(&key, origins, static_cast<size_t>(count), sizeof(Origin), Compare));
+        if (found && !ReadsAs(entry, bytes + found->start, found->size, limit))
+            return 0;
+        return found;
+    }
+
+private:
+    TIniSource(const TIniSource&);
+    TIniSource& operator=(const TIniSource&);
+};
+
+namespace {
+
+// The bytes FlushFile writes, a buffer at a time: the byte-order mark, each
+// line (as read, or its text and CR LF), then what stood past a NUL.
+class OutputStream {
+public:
+    OutputStream(const TPCharCollection* lines, const TIniSource* source)
+        : lines_(lines), source_(source), step_(0), data_(0), size_(0), offset_(0),
+          endNeeded_(false)
+    {
+        Load();
     }
 
     size_t Fill(char* out, size_t size)
     {
         size_t n = 0;
-        while (n < size && index < lines->ItemCount) {
-            if (offset < length) {
-                size_t chunk = length - offset < size - n ? length - offset : size - n;
-                memcpy(out + n, Text() + offset, chunk);
-                n += chunk;
-                offset += chunk;
-                continue;
-            }
-            out[n++] = offset == length ? '\r' : '\n';
-            if (++offset == length + 2) {
-                index++;
-                offset = 0;
-                length = strlen(Text());
+        while (n < size && data_) {
+            size_t chunk = size_ - offset_ < size - n ? size_ - offset_ : size - n;
+            memcpy(out + n, data_ + offset_, chunk);
+            n += chunk;
+            offset_ += chunk;
+            if (offset_ == size_) {
+                step_++;
+                Load();
             }
         }
         return n;
+    }
+
+private:
+    const TPCharCollection* lines_;
+    const TIniSource* source_;
+    int64_t step_;      // 0 the mark; 2i + 1 and 2i + 2 line i and its end; then the tail
+    const char* data_;  // null at the end
+    size_t size_;
+    size_t offset_;
+    bool endNeeded_;    // after the line just given
+
+    void Load()
+    {
+        offset_ = 0;
+        int64_t count = lines_->ItemCount;
+        for (;; step_++) {
+            data_ = 0;
+            size_ = 0;
+            if (step_ == 0) {
+                if (source_ && source_->head) {
+                    data_ = source_->bytes;
+                    size_ = source_->head;
+                }
+            } else if (step_ <= 2 * count) {
+                if (step_ % 2 == 1) {
+                    LoadLine((step_ - 1) / 2, count);
+                } else if (endNeeded_) {
+                    data_ = LineEnd;
+                    size_ = 2;
+                }
+            } else if (step_ == 2 * count + 1) {
+                if (source_ && source_->tail < source_->size) {
+                    data_ = source_->bytes + source_->tail;
+                    size_ = source_->size - source_->tail;
+                }
+            } else {
+                return;
+            }
+            if (size_ > 0)
+                return;
+        }
+    }
+
+    void LoadLine(int64_t index, int64_t count)
+    {
+        const char* text = static_cast<const char*>(lines_->ItemList[index]);
+        const TIniSource::Origin* origin = source_ ? source_->Find(text) : 0;
+        if (!origin) {
+            data_ = text ? text : "";
+            size_ = strlen(data_);
+            endNeeded_ = true;
+            return;
+        }
+        data_ = source_->bytes + origin->start;
+        size_ = origin->size;
+        // The file's last line, read without an LF, stays so unless lines
+        // now follow it.
+        endNeeded_ = (size_ == 0 || data_[size_ - 1] != '\n') && index < count - 1;
     }
 };
 
@@ -99,10 +251,8 @@ int32_t ReadFull(TFileHandle handle, char* buffer, size_t size)
 
 // Writes all the lines through buffer and closes the file; false when any
 // write, or the close, failed or came up short.
-bool WriteLines(TFileHandle handle, const TPCharCollection* lines, char* buffer,
-                size_t size)
+bool WriteLines(TFileHandle handle, OutputStream& stream, char* buffer, size_t size)
 {
-    LineStream stream(lines);
     bool ok = true;
     size_t n;
     while (ok && (n = stream.Fill(buffer, size)) > 0) {
@@ -158,7 +308,8 @@ TINIFile::TINIFile(const char* fileName)
       CurrentLine(0),
       MultiKey(0),
       LastFlush(IniFlushUnchanged),
-      FileIsWhole(true)
+      FileIsWhole(true),
+      Source(0)
 {
 }
 
@@ -169,6 +320,7 @@ TINIFile::~TINIFile()
     StrDispose(FileName);
     StrDispose(MultiKey);
     delete Lines;
+    delete Source;
 }
 
 void TINIFile::Error(int32_t)
@@ -186,11 +338,13 @@ int32_t TINIFile::ReadFile()
 {
     Status = IniOpenFailed;
     delete Lines;
+    delete Source;
     Lines = new (std::nothrow) TPCharCollection(100, 10);
+    Source = new (std::nothrow) TIniSource();
     FileIsWhole = false;
     if (!FileName)
         return Status;
-    if (!Lines) {
+    if (!Lines || !Source) {
         Status = IniReadFailed;
         return Status;
     }
@@ -203,66 +357,94 @@ int32_t TINIFile::ReadFile()
         }
         return Status;
     }
-
-    const int32_t bufferSize = BufferSize ? BufferSize : DefaultBufferSize;
-    char* buffer = static_cast<char*>(malloc(static_cast<size_t>(bufferSize)));
-    char* line = static_cast<char*>(malloc(static_cast<size_t>(MaxLineLength) + 1));
-    if (!buffer || !line) {
-        free(buffer);
-        free(line);
-        CloseFile(handle);
-        Status = IniReadFailed;
-        return Status;
-    }
-
-    Status = IniSuccess;
-    int32_t position = 0;
-    int32_t fill = 0;
-    bool atEnd = false;
-    while (!atEnd) {
-        size_t length = 0;
-        bool endedByLF = false;
-        for (;;) {
-            if (position >= fill) {
-                fill = ReadBlock(handle, buffer, bufferSize);
-                position = 0;
-                if (LastFileError != 0)
-                    Status = IniReadFailed;
-                if (fill <= 0) {
-                    atEnd = true;
-                    break;
-                }
-            }
-            char c = buffer[position++];
-            if (c == 0) {  // a NUL byte ends the file
-                atEnd = true;
-                break;
-            }
-            if (c == '\n') {
-                endedByLF = true;
-                break;
-            }
-            if (c != '\r' && length < MaxLineLength)
-                line[length++] = c;
-        }
-        // A last line without LF is kept too: dropping it would lose it on
-        // the next write-back. Not so the piece before a read error.
-        if (!endedByLF && (length == 0 || Status != IniSuccess))
-            break;
-        line[length] = 0;
-        char* copy = StrNew(line);
-        if (!copy || !Lines->Add(copy)) {
-            StrDispose(copy);
-            Status = IniReadFailed;
-            break;
-        }
-    }
-
+    Status = ReadBytes(handle) ? IniSuccess : IniReadFailed;
     CloseFile(handle);
-    free(buffer);
-    free(line);
+    if (!SplitLines(Status == IniSuccess))
+        Status = IniReadFailed;
     FileIsWhole = Status == IniSuccess;
     return Status;
+}
+
+// The whole file into Source, a block of BufferSize bytes at a time. False
+// on a read error or without memory; what was read stays.
+bool TINIFile::ReadBytes(TFileHandle handle)
+{
+    const size_t block = BufferSize ? BufferSize : DefaultBufferSize;
+    size_t capacity = 0;
+    for (;;) {
+        if (capacity - Source->size < block) {
+            size_t grown = capacity < block ? block : capacity;
+            if (grown > SIZE_MAX / 2 - block)
+                return false;
+            grown = grown * 2 + block;
+            char* bytes = static_cast<char*>(realloc(Source->bytes, grown));
+            if (!bytes)
+                return false;
+            Source->bytes = bytes;
+            capacity = grown;
+        }
+        int32_t n = ReadBlock(handle, Source->bytes + Source->size, static_cast<int32_t>(block));
+        if (LastFileError != 0)
+            return false;
+        if (n <= 0)
+            return true;
+        Source->size += static_cast<size_t>(n);
+    }
+}
+
+// The entries the reader's rules make of the bytes: a line ends at LF,
+// every CR is dropped, only the first MaxLineLength characters are kept,
+// and a NUL ends the text. A UTF-8 byte-order mark is no part of the first
+// line. A last line without LF is an entry too, unless a read error cut it.
+// False without memory.
+bool TINIFile::SplitLines(bool whole)
+{
+    TIniSource& source = *Source;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(source.bytes);
+    source.faithful = !IsUtf16(bytes, source.size);
+    source.head = source.size >= 3 && memcmp(bytes, Utf8Mark, 3) == 0 ? 3 : 0;
+    const void* nul = source.size ? memchr(source.bytes + source.head, 0, source.size - source.head) : 0;
+    source.tail = nul ? static_cast<size_t>(static_cast<const char*>(nul) - source.bytes) : source.size;
+    source.limit = MaxLineLength;
+
+    size_t most = 1;
+    for (size_t i = source.head; i < source.tail; i++)
+        most += source.bytes[i] == '\n';
+    if (most > SIZE_MAX / sizeof(TIniSource::Origin))
+        return false;
+    source.origins = static_cast<TIniSource::Origin*>(malloc(most * sizeof(TIniSource::Origin)));
+    if (!source.origins)
+        return false;
+
+    bool ok = true;
+    for (size_t start = source.head; start < source.tail;) {
+        const char* line = source.bytes + start;
+        const char* lf = static_cast<const char*>(memchr(line, '\n', source.tail - start));
+        size_t size = lf ? static_cast<size_t>(lf - line) + 1 : source.tail - start;
+        if (!lf && !whole)
+            break;
+        size_t length = 0;
+        for (size_t i = 0; i < size; i++)
+            length += line[i] != '\r' && line[i] != '\n';
+        if (length > MaxLineLength)
+            length = MaxLineLength;
+        char* entry = static_cast<char*>(malloc(length + 1));
+        if (!entry || !Lines->Add(entry)) {
+            free(entry);
+            ok = false;
+            break;
+        }
+        for (size_t i = 0, n = 0; n < length; i++)
+            if (line[i] != '\r')
+                entry[n++] = line[i];
+        entry[length] = 0;
+        TIniSource::Origin origin = {reinterpret_cast<uintptr_t>(entry), start, size};
+        source.origins[source.count++] = origin;
+        start += size;
+    }
+    qsort(source.origins, static_cast<size_t>(source.count), sizeof(TIniSource::Origin),
+          TIniSource::Compare);
+    return ok;
 }
 
 int32_t TINIFile::FlushFile()
@@ -284,11 +466,12 @@ int32_t TINIFile::FlushFile()
     if (out && in) {
         // Lines edited back to what the file says (the drive page rewrites
         // its entries on every OK) leave the file and its date alone, and a
-        // read-only file that needs no change is no failure.
+        // read-only file that needs no change is no failure. Text that the
+        // lines cannot stand for is never written over.
         if (FileHolds(out, in, size)) {
             Changed = false;
             LastFlush = IniFlushUnchanged;
-        } else if (WriteBeside(out, size)) {
+        } else if ((!Source || Source->faithful) && WriteBeside(out, size)) {
             Status = IniSuccess;
             Changed = false;
             LastFlush = IniFlushWritten;
@@ -306,7 +489,7 @@ bool TINIFile::FileHolds(char* mine, char* theirs, size_t size)
     TFileHandle handle = OpenForRead(FileName);
     if (handle == InvalidFileHandle)
         return false;
-    LineStream stream(Lines);
+    OutputStream stream(Lines, Source);
     bool same;
     for (;;) {
         size_t want = stream.Fill(mine, size);
@@ -357,7 +540,8 @@ bool TINIFile::WriteBeside(char* buffer, size_t size)
     if (!temp)
         return false;
 
-    bool ok = WriteLines(handle, Lines, buffer, size);
+    OutputStream stream(Lines, Source);
+    bool ok = WriteLines(handle, stream, buffer, size);
     char* backup = 0;
     if (ok && exists) {
         ok = false;
@@ -503,9 +687,18 @@ char* TINIFile::FormatKeyLine(const char* key, int32_t width, const char* value)
     return line;
 }
 
+bool TINIFile::NamesHold(const char* section, const char* key)
+{
+    if (SectionNameHolds(IniStr(section)) && KeyNameHolds(IniStr(key)))
+        return true;
+    Status = IniNameRefused;
+    Error(IniNameRefused);
+    return false;
+}
+
 void TINIFile::WriteString(const char* section, const char* key, const char* value)
 {
-    if (!Lines)
+    if (!Lines || !NamesHold(section, key))
         return;
     section = IniStr(section);
     int32_t width = KeyWidth;

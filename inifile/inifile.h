@@ -1,6 +1,8 @@
 // TINIFile: an INI file held in memory as its list of lines, edited in place
-// and written back whole, so that comments, blank lines, other sections and
-// the column of each "=" survive.
+// and written back whole. Every byte that no edit reached is written back as
+// it was read (comments, blank lines, other sections, the column of each
+// "=", and what the lines cannot show: CRs, the rest of a long line, the
+// bytes after a NUL); text the lines cannot stand for is never written over.
 #ifndef SALVORA_INIFILE_INIFILE_H
 #define SALVORA_INIFILE_INIFILE_H
 
@@ -8,12 +10,17 @@
 #include <stdint.h>
 
 #include "inifile/collections.h"
+#include "inifile/fileio.h"
 
-// Status codes of ReadFile and FlushFile, and the answer of the list readers.
+struct TIniSource;
+
+// Status codes of ReadFile, FlushFile and the writers, and the answer of the
+// list readers.
 const int32_t IniSuccess = 0;
 const int32_t IniOpenFailed = 1;
 const int32_t IniReadFailed = 2;
 const int32_t IniWriteFailed = 3;  // also FlushFile with nothing changed
+const int32_t IniNameRefused = 4;  // a writer's name would not read back as itself
 const int32_t IniNoValue = 7;      // GetFirstString, GetNextString
 const int32_t IniFileMissing = 8;  // the object holds an empty file
 
@@ -143,8 +150,16 @@ private:
     // False after a ReadFile that could not read the whole file: writing the
     // lines back would then replace the file with part of it.
     bool FileIsWhole;
+    // The bytes last read, which the write-back gives back wherever no
+    // edit reached.
+    TIniSource* Source;
 
     const char* LineAt(int32_t index) const;
+    bool ReadBytes(TFileHandle handle);
+    bool SplitLines(bool whole);
+    // False, with Status and Error telling IniNameRefused, when a name would
+    // not read back as itself: the writers then change nothing.
+    bool NamesHold(const char* section, const char* key);
     bool FileHolds(char* mine, char* theirs, size_t size);
     bool WriteBeside(char* buffer, size_t size);
 };

@@ -31,19 +31,13 @@ inline bool IniSameText(const char* a, const char* b, size_t n)
     return true;
 }
 
-// Names are kept without CR and LF (a written name loses them), so a name is
-// looked for without them too, or what was written for it would never be
-// found again. Compares the rest of name with the front of text, folding
-// case; returns where the match ends in text, or null.
+// Compares name with the front of text, folding case; returns where the
+// match ends in text, or null.
 inline const char* IniMatchName(const char* text, const char* name)
 {
-    for (; *name; name++) {
-        if (*name == '\r' || *name == '\n')
-            continue;
+    for (; *name; name++, text++)
         if (!*text || IniUpCase(*text) != IniUpCase(*name))
             return 0;
-        text++;
-    }
     return text;
 }
 

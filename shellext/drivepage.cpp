@@ -38,6 +38,14 @@ const char kIniSection[] = "Salvora";
 const char kIniKey[] = "Drive";
 const char kHelpName[] = "slvrsext.hlp";
 
+// The write-back's turn, one Apply at a time across the threads (each sheet
+// has its own) and processes (a second shell) of the machine. The name is
+// shared by every copy of the extension, as Salvora.ini is.
+const char kWriteBackMutex[] = "Salvora.ini write-back";
+// How long an Apply waits for another one's turn to end: a turn sends one
+// record, reads 26 and writes a small file, so this is already a hung one.
+const DWORD kWriteBackWait = 10000;
+
 // Posted by the page to itself at WM_INITDIALOG. A sheet may reset its
 // Apply button after it has created the page (Wine's does), which would undo
 // the change the page reported while it was being initialised; this tells
@@ -257,6 +265,41 @@ bool SaveDriveEntries(const DriveValues table[kDriveSlots])
 
 // --- Apply -----------------------------------------------------------------
 
+// Held from the driver's records to the file written from them: otherwise
+// two Applies that read the records at the same moment each write a file
+// without the other's drive, and the last one wins.
+class WriteBackTurn {
+public:
+    WriteBackTurn() : mutex_(CreateMutexA(NULL, FALSE, kWriteBackMutex)), held_(false)
+    {
+        // An owner that ended inside its turn left the file whole (it is
+        // replaced only once complete), so its turn is ours.
+        if (mutex_) {
+            DWORD wait = WaitForSingleObject(mutex_, kWriteBackWait);
+            held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        }
+    }
+    ~WriteBackTurn() { End(); }
+
+    bool Held() const { return held_; }
+    void End()
+    {
+        if (held_)
+            ReleaseMutex(mutex_);
+        held_ = false;
+        if (mutex_)
+            CloseHandle(mutex_);
+        mutex_ = NULL;
+    }
+
+private:
+    HANDLE mutex_;
+    bool held_;
+
+    WriteBackTurn(const WriteBackTurn&);
+    WriteBackTurn& operator=(const WriteBackTurn&);
+};
+
 // Hands the page's values to the driver and records every tracked drive in
 // Salvora.ini. False, with nothing sent or written, when the day count is
 // not valid.
@@ -264,7 +307,17 @@ bool ApplyDrivePage(DrivePage* page)
 {
     if (!page->pageModified)
         return true;
+    // Asked before the turn is taken: the user's answer must keep no other
+    // sheet waiting.
+    if (page->trackingEnabled) {
+        page->dayCount = 0;
+        if (!ValidateDayCount(page))
+            return false;
+    }
 
+    // Without the turn the driver still gets the values; the file is left
+    // alone, and the user is told so.
+    WriteBackTurn turn;
     DriveValues table[kDriveSlots];
     for (int drive = 1; drive <= kDriveSlots; ++drive) {
         char root[4];
@@ -279,9 +332,6 @@ bool ApplyDrivePage(DrivePage* page)
 
     DWORD returned = 0;
     if (page->trackingEnabled) {
-        page->dayCount = 0;
-        if (!ValidateDayCount(page))
-            return false;
         current = TrackedDriveValues(page->drive, page->disk, page->maxPercent, page->dayCount);
         DriveRecord record = RecordOf(current);
         DriverRequest(SetDriveInfo, &record, sizeof record, NULL, 0, &returned);
@@ -291,7 +341,9 @@ bool ApplyDrivePage(DrivePage* page)
     }
 
     // The driver has the new values whatever happens to the file.
-    if (!SaveDriveEntries(table))
+    bool saved = turn.Held() && SaveDriveEntries(table);
+    turn.End();
+    if (!saved)
         ShowMessage(page->window, IDS_CANNOT_SAVE_CONFIG);
     page->pageModified = false;
     return true;

@@ -69,7 +69,7 @@ const std::string kNew =
     " Drive               = E:,5%,3\r\n"
     "\tTabbed\t:\t1\r\n"
     "[Empty]\r\n"
-    "last line without an end\r\n";
+    "last line without an end";
 
 TEST_F(Flush, ChangesOnlyTheEditedLines)
 {

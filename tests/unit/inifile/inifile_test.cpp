@@ -9,29 +9,56 @@ using namespace std::string_literals;
 
 typedef IniTest Reading;
 
-TEST_F(Reading, WritesBackByteForByteWithCRLF)
+// The searches see what the reader's rules make of a line; the write-back
+// gives every line that no edit reached back as it stands on disk.
+TEST_F(Reading, KeepsEveryByteItDoesNotOwn)
 {
+    const std::string kLong = "; " + std::string(1998, 'c');
+    const std::string kMark = "\xEF\xBB\xBF";  // UTF-8's byte-order mark
+    const std::string kUtf16 = "\xFF\xFE[\0S\0]\0\r\0\n\0"s;
+    const std::string kDrive = " Drive" + std::string(15, ' ') + "= D:,20%,0\r\n";
     struct Case {
-        std::string in, out;
+        const char* what;
+        std::string in;
+        Lines lines;      // as the searches see them
+        std::string out;  // after the drive page's edit; "" when it may not write
     } cases[] = {
-        {"[A]\r\nx=1\r\n", "[A]\r\nx=1\r\n"},
-        {"[A]\nx=1\n\n", "[A]\r\nx=1\r\n\r\n"},                // bare LF
-        {"[A\r]\r\r\nx\r=1\r\n", "[A]\r\nx=1\r\n"},           // CR anywhere
-        {"[A]\r\nx=1\r\ny=2\0z=3\r\n"s, "[A]\r\nx=1\r\ny=2\r\n"},  // NUL ends it
-        {"[A]\r\nlast=1", "[A]\r\nlast=1\r\n"},                // kept without LF
-        {std::string(2000, 'x') + "\ny", std::string(1024, 'x') + "\r\ny\r\n"},
-        {"", ""},
+        {"CR LF", "[A]\r\nx=1\r\n", {"[A]", "x=1"},
+         "[A]\r\nx=1\r\n\r\n[Salvora]\r\n" + kDrive},
+        {"bare LF", "[A]\nx=1\n\n", {"[A]", "x=1", ""},
+         "[A]\nx=1\n\n\r\n[Salvora]\r\n" + kDrive},
+        {"lone CRs", "[A\r]\r\r\nmac1=1\rmac2=2\r\n", {"[A]", "mac1=1mac2=2"},
+         "[A\r]\r\r\nmac1=1\rmac2=2\r\n\r\n[Salvora]\r\n" + kDrive},
+        {"a NUL", "[A]\r\nx=1\r\ny=2\0[Salvora]\r\nz=3\r\n"s, {"[A]", "x=1", "y=2"},
+         "[A]\r\nx=1\r\ny=2\r\n\r\n[Salvora]\r\n" + kDrive + "\0[Salvora]\r\nz=3\r\n"s},
+        {"no last LF", "[Salvora]\r\nlast=1", {"[Salvora]", "last=1"},
+         "[Salvora]\r\n" + kDrive + "last=1"},
+        {"a long line", kLong + "\n[Salvora]\n", {kLong.substr(0, 1024), "[Salvora]"},
+         kLong + "\n[Salvora]\n" + kDrive},
+        {"UTF-8 mark", kMark + "[Salvora]\r\n Drive=C:,5%,5\r\n", {"[Salvora]", " Drive=C:,5%,5"},
+         kMark + "[Salvora]\r\n" + kDrive},
+        {"UTF-16", kUtf16, {"\xFF\xFE["}, ""},
+        {"empty", "", {}, "[Salvora]\r\n" + kDrive},
     };
     for (const Case& c : cases) {
         for (uint16_t size : {8192, 1, 3}) {  // block edges fall anywhere
+            SCOPED_TRACE(::testing::Message() << c.what << ", blocks of " << size);
             Put(c.in);
             TINIFile ini(path.c_str());
+            ini.WriteMode = 0;
             ini.BufferSize = size;
             ASSERT_EQ(ini.ReadFile(), IniSuccess);
+            EXPECT_EQ(LinesOf(ini), c.lines);
             ini.Changed = true;
-            // Bytes that would come out as they are need no writing.
-            EXPECT_EQ(ini.FlushFile(), c.in == c.out ? IniWriteFailed : IniSuccess);
-            EXPECT_EQ(Get(), c.out) << c.in;
+            EXPECT_EQ(ini.FlushFile(), IniWriteFailed);
+            EXPECT_EQ(ini.LastFlush, IniFlushUnchanged);
+            EXPECT_EQ(Get(), c.in);
+
+            ini.WriteFirstString("Salvora", "Drive", "D:,20%,0");
+            ini.WriteClose();
+            EXPECT_EQ(ini.FlushFile(), c.out.empty() ? IniWriteFailed : IniSuccess);
+            EXPECT_EQ(ini.LastFlush, c.out.empty() ? IniFlushFailed : IniFlushWritten);
+            EXPECT_EQ(Get(), c.out.empty() ? c.in : c.out);
         }
     }
 }
@@ -122,42 +149,63 @@ TEST_F(Writing, ReplacesAKeyInPlaceKeepingItsColumn)
     EXPECT_TRUE(ini->HasChanged());
 }
 
-TEST_F(Writing, KeepsLineBreaksOutOfNamesAndValues)
+TEST_F(Writing, KeepsLineBreaksOutOfValues)
 {
     auto ini = Load("");
-    ini->WriteString("S\r\n", "k\n", "v\r\n[Evil]\r\nx=1");
+    ini->WriteString("S", "k", "v\r\n[Evil]\r\nx=1");
     EXPECT_EQ(LinesOf(*ini), (Lines{"[S]", " k" + std::string(19, ' ') + "= v[Evil]x=1"}));
     ini->WriteLine(0, "a\nb");
     EXPECT_EQ(LinesOf(*ini)[0], "ab");
 }
 
-// A name is stored without its line breaks; every search must look for it
-// the same way, or each write adds another copy and reads find nothing.
-TEST_F(Writing, NamesWithLineBreaksFindWhatWasWrittenForThem)
-{
-    const Lines written{"[Salvora]", " Drive" + std::string(15, ' ') + "= D:,5%,0",
-                        " Other" + std::string(15, ' ') + "= 1"};
-    for (const char* section : {"Salvora", "Sal\r\nvora", "\nSalvora\r"}) {
-        for (const char* key : {"Drive", "Dri\nve", "Drive\r\n"}) {
-            auto ini = Load("");
-            ini->WriteString("Salvora", "Other", "1");
-            ini->WriteString(section, key, "C:,10%,5");
-            ini->WriteString(section, key, "D:,5%,0");
-            EXPECT_EQ(LinesOf(*ini), written) << section << "/" << key;
+// A name that would read back as another, or as nothing, is refused by
+// every writer: nothing changes, and the status and Error say why.
+struct ErrorLog : TINIFile {
+    std::vector<int32_t> codes;
+    explicit ErrorLog(const char* name) : TINIFile(name) { WriteMode = 0; }
+    void Error(int32_t code) override { codes.push_back(code); }
+};
 
+TEST_F(Writing, RefusesNamesThatWouldNotReadBack)
+{
+    const struct Case {
+        const char* section;
+        const char* key;
+    } refused[] = {
+        {"S", "a=b"}, {"S", "a:b"}, {"S", " k "}, {"S", "k\t"}, {"S", ";k"}, {"S", "[k"},
+        {"S", "k\r"}, {"S", "\nk"}, {"S]", "k"}, {"S\r\n", "k"}, {"S\n[T]", "k"},
+    };
+    const std::string file = "[S]\r\na=1\r\n k = 2\r\nk=3\r\n[T]\r\n";
+    for (const Case& c : refused) {
+        SCOPED_TRACE(::testing::Message() << "[" << c.section << "] \"" << c.key << "\"");
+        Put(file);
+        ErrorLog ini(path.c_str());
+        ASSERT_EQ(ini.ReadFile(), IniSuccess);
+        const Lines before = LinesOf(ini);
+        ini.WriteString(c.section, c.key, "x");
+        ini.WriteBool(c.section, c.key, true);
+        ini.ClearKeys(c.section, c.key);
+        ini.WriteFirstString(c.section, c.key, "x");
+        ini.WriteNextString("y");
+        ini.WriteClose();
+        EXPECT_EQ(ini.Status, IniNameRefused);
+        EXPECT_EQ(ini.codes, std::vector<int32_t>(4, IniNameRefused));
+        EXPECT_EQ(LinesOf(ini), before);
+        EXPECT_FALSE(ini.HasChanged());
+        char value[IniValueLength + 1];
+        ini.GetString("S", "a", "", value, 0);
+        EXPECT_STREQ(value, "1");
+        ini.GetString("S", "k", "", value, 0);
+        EXPECT_STREQ(value, "2");
+    }
+    // Names that hold are written and read back, however odd.
+    auto ini = Load(file);
+    for (const char* key : {"k;x", "k]", "", "k k"}) {
+        for (const char* section : {"S", " S ", ";S", "[S", "S=1"}) {
+            ini->WriteString(section, key, "v");
             char value[IniValueLength + 1];
-            ini->GetString("\rSalvora", "D\r\nrive", "none", value, 0);
-            EXPECT_STREQ(value, "D:,5%,0");
-            ini->WriteFirstString(section, key, "E:,1%,1");
-            ini->WriteNextString("F:,2%,2");
-            ini->WriteClose();
-            ini->WriteFirstString(section, key, "E:,1%,1");
-            ini->WriteClose();
-            EXPECT_EQ(ini->GetFirstString("Salvora\n", "\nDrive", value, 0), IniSuccess);
-            EXPECT_STREQ(value, "E:,1%,1");
-            EXPECT_EQ(ini->GetNextString("Drive\n", value, 0), IniNoValue);
-            ini->ClearKeys(section, key);
-            EXPECT_EQ(LinesOf(*ini), (Lines{"[Salvora]", written[2]}));
+            ini->GetString(section, key, "", value, 0);
+            EXPECT_STREQ(value, "v") << "[" << section << "] \"" << key << "\"";
         }
     }
 }

@@ -28,6 +28,8 @@ const char kCaption[] = "Salvora Shell Extension";
 const char kBadDayCount[] =
     "Invalid value for day count!\nThe value must be inside the range of 0 and 100.";
 const char kCannotSave[] = "Cannot save the new configuration data!";
+// The mutex whose owner is the one Apply that may write Salvora.ini.
+const char kWriteBackTurn[] = "Salvora.ini write-back";
 
 // The page's controls.
 const int kTracking = 107, kDayCountOn = 108, kClear = 103, kUndelete = 109, kSlider = 110,
@@ -210,7 +212,7 @@ public:
         ui::ClickButton(sheet_, IDCANCEL);
         return Closed();
     }
-    bool Closed() { return host_.WaitExit(ui::kWait); }
+    bool Closed(DWORD timeoutMs = ui::kWait) { return host_.WaitExit(timeoutMs); }
 
 private:
     files::Process host_;
@@ -480,10 +482,19 @@ bool ReadOnlyIsEnforced()
     return h == INVALID_HANDLE_VALUE;
 }
 
+// A UTF-16 file as Notepad saves "Unicode" text.
+std::string Utf16(const std::string& text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char c : text)
+        bytes += std::string(1, c) + '\0';
+    return bytes;
+}
+
 TEST_F(DrivePage, AFileThatCannotBeWrittenIsReported)
 {
-    const std::string before = "[Salvora]\r\n Drive = D:,50%,3\r\n";
-    enum How { ReadOnly, OpenForReading, Locked };
+    const std::string ansi = "[Salvora]\r\n Drive = D:,50%,3\r\n";
+    enum How { ReadOnly, OpenForReading, Locked, Unicode, TurnNeverEnds };
     const struct Case {
         How how;
         const char* name;
@@ -491,6 +502,8 @@ TEST_F(DrivePage, AFileThatCannotBeWrittenIsReported)
         {ReadOnly, "read-only"},
         {OpenForReading, "open elsewhere for reading"},
         {Locked, "locked"},
+        {Unicode, "UTF-16 text"},
+        {TurnNeverEnds, "another write-back never ends"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -498,22 +511,28 @@ TEST_F(DrivePage, AFileThatCannotBeWrittenIsReported)
             std::cout << "[   NOTE   ] read-only files are written here (root)\n";
             continue;
         }
+        const std::string before = c.how == Unicode ? Utf16(ansi) : ansi;
         RemoveFile(IniPath());
         ASSERT_TRUE(WriteBytes(IniPath(), before));
         HANDLE held = INVALID_HANDLE_VALUE;
+        HANDLE turn = NULL;
         if (c.how == ReadOnly)
             ASSERT_TRUE(SetFileAttributesA(IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
-        else
+        else if (c.how == OpenForReading || c.how == Locked)
             held = HoldOpen(IniPath(), c.how == OpenForReading ? FILE_SHARE_READ : 0);
-        ASSERT_TRUE(c.how == ReadOnly || held != INVALID_HANDLE_VALUE);
+        else if (c.how == TurnNeverEnds)
+            turn = CreateMutexA(NULL, TRUE, kWriteBackTurn);
+        ASSERT_TRUE(c.how == ReadOnly || c.how == Unicode || held != INVALID_HANDLE_VALUE ||
+                    turn != NULL);
 
         ASSERT_TRUE(standin::SetDrive(4, true, 4096, 100, 10, 7));
         Sheet sheet;
         ASSERT_TRUE(sheet.Open("D:\\"));
         standin::TakeLog();
         sheet.PressOk();
+        // The page waits its bounded time for a turn that never comes.
         ui::MessageBoxInfo box;
-        ASSERT_TRUE(ui::WaitForMessageBox(&box, kCaption, ui::kWait, sheet.Pid()));
+        ASSERT_TRUE(ui::WaitForMessageBox(&box, kCaption, 3 * ui::kWait, sheet.Pid()));
         EXPECT_EQ(kCannotSave, box.text);
         // The driver has the new settings already.
         std::vector<standin::Request> sent = SettingsSent(standin::TakeLog());
@@ -523,6 +542,10 @@ TEST_F(DrivePage, AFileThatCannotBeWrittenIsReported)
         EXPECT_TRUE(sheet.Closed());
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
+        if (turn) {
+            ReleaseMutex(turn);
+            CloseHandle(turn);
+        }
         EXPECT_EQ(before, files::ReadText(IniPath()));
     }
 }
@@ -552,6 +575,31 @@ TEST_F(DrivePage, EntriesThatStandAsTheyWereAreNotRewritten)
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExA(IniPath().c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(0, CompareFileTime(&old, &data.ftLastWriteTime));
+}
+
+TEST_F(DrivePage, TwoSheetsAppliedTogetherKeepBothDrives)
+{
+    // Each sheet has its own process here, as with a second shell; a slow
+    // driver holds both Applies between the records they read and the file
+    // they write.
+    Sheet d, e;
+    ASSERT_TRUE(d.Open("D:\\"));
+    ASSERT_TRUE(e.Open("E:\\"));
+    ASSERT_TRUE(d.Click(kTracking));
+    ASSERT_TRUE(e.Click(kTracking));
+    ASSERT_TRUE(standin::SetDelay(100));
+    d.PressOk();
+    e.PressOk();
+    EXPECT_TRUE(d.Closed(3 * ui::kWait));
+    EXPECT_TRUE(e.Closed(3 * ui::kWait));
+    ASSERT_TRUE(standin::SetDelay(0));
+
+    VSCTL_STATUS status;
+    ASSERT_TRUE(standin::Status(&status));
+    EXPECT_EQ(1, status.drives[3][1]);  // the enabled byte
+    EXPECT_EQ(1, status.drives[4][1]);
+    EXPECT_EQ("[Salvora]\r\n" + DriveLine("D:,5%,0") + DriveLine("E:,5%,0"),
+              files::ReadText(IniPath()));
 }
 
 // --- the page's drive, buttons and help -------------------------------------
