@@ -375,6 +375,13 @@ DWORD WINAPI WaitForRelease(void*)
     return 0;
 }
 
+DWORD WINAPI ReleaseLater(void*)
+{
+    Sleep(100);
+    SetEvent(g_release);
+    return 0;
+}
+
 TEST(FlowGuard, OneFlowAtATimeAndNoneBeforeTheLastWorkerEnded)
 {
     WorkerSlot slot;
@@ -387,11 +394,7 @@ TEST(FlowGuard, OneFlowAtATimeAndNoneBeforeTheLastWorkerEnded)
 
     // The next flow waits for that worker, and this thread stays responsive.
     PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
-    HANDLE releaser = CreateThread(NULL, 0, [](void*) -> DWORD {
-        Sleep(100);
-        SetEvent(g_release);
-        return 0;
-    }, NULL, 0, NULL);
+    HANDLE releaser = CreateThread(NULL, 0, ReleaseLater, NULL, 0, NULL);
     ASSERT_TRUE(guard.Begin());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_release, 0));
     MSG msg;
