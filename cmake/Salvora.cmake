@@ -19,9 +19,9 @@ function(salvora_use_gtest)
   endif()
 endfunction()
 
-# A Windows program or DLL of the product: Windows 95 headers, no exceptions or
-# RTTI (nothing may unwind through a window procedure or a COM method), and
-# a C++ runtime linked in so that only system DLLs and msvcrt are imported.
+# A Windows program or DLL built like the product: Windows 95 headers, no
+# exceptions or RTTI (nothing may unwind through a window procedure or a COM
+# method), and the C++ library linked in.
 function(salvora_win95_target target)
   target_compile_definitions(${target} PRIVATE
     WINVER=0x0400 _WIN32_WINDOWS=0x0400 _WIN32_IE=0x0300 STRICT NOMINMAX)
@@ -50,6 +50,27 @@ function(salvora_win95_target target)
       -Wl,--major-os-version,4,--minor-os-version,0)
   endif()
 endfunction()
+
+# A deliverable, slvrtray.exe or slvrsext.dll: built like the product, and
+# linked with no C library at all, since the C library's DLL is not on every
+# Windows 95. runtime/ stands in for what the C library did (the entry
+# function, static objects, heap, strings); libgcc, which the standard
+# libraries end with, brings the compiler's helpers (64-bit division on
+# i686, stack probes) and imports nothing.
+function(salvora_deliverable target)
+  salvora_win95_target(${target})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/runtime/winstart.cpp)
+  else()
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/runtime/dllstart.cpp)
+  endif()
+  target_link_libraries(${target} PRIVATE salvora_runtime)
+  target_link_options(${target} PRIVATE -nostdlib)
+endfunction()
+if(WIN32)
+  string(APPEND CMAKE_CXX_STANDARD_LIBRARIES " -lgcc")
+endif()
 
 # A GoogleTest program that runs under wine64 (win64 build only).
 function(salvora_wine_test target)

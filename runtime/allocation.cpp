@@ -2,7 +2,9 @@
 // DLL of the product. The C++ library's versions catch and throw bad_alloc,
 // and that alone brings the whole exception machinery along (unwinder,
 // demangler, a printf of its own): it tripled the size of each module and
-// imported calls that Windows 95 only pretends to have. Nothing here throws.
+// imported calls that Windows 95 only pretends to have. Nothing here throws,
+// and there is no plain new: it may not answer null, and nothing here may
+// end the process for want of memory.
 #include <stdlib.h>
 
 #include <new>
@@ -16,21 +18,6 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
     return malloc(size ? size : 1);
-}
-
-// A plain new may not answer null. Without exceptions the library version
-// ends the process when it fails; so does this one, without the machinery.
-void* operator new(std::size_t size)
-{
-    void* p = malloc(size ? size : 1);
-    if (!p)
-        abort();
-    return p;
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
 }
 
 void operator delete(void* p) noexcept

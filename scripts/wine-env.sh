@@ -29,6 +29,13 @@ wine=/usr/lib/wine/wine64
 
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
+# A prefix made before the 32-bit Wine came (scripts/bootstrap.sh i686) has
+# an empty 32-bit system folder, which no update fills: it is made anew.
+if [[ -x /usr/lib/wine/wine && -f $prefix/system.reg &&
+      ! -f $prefix/drive_c/windows/syswow64/kernel32.dll ]]; then
+  echo "wine-env: $prefix has no 32-bit system: making it anew"
+  rm -rf "$prefix"
+fi
 if [[ ! -f $prefix/system.reg ]]; then
   mkdir -p "$prefix"
   echo "wine-env: creating $prefix"

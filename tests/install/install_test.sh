@@ -3,14 +3,20 @@
 # checks what a user would (the shell finds all three handlers through the
 # registry alone, the logon entry starts the tray), removes it again with the
 # uninstall section, and compares every file and registry key before and
-# after. Needs the unpacked win64 package (scripts/package.sh win64): the same
-# INF with the programs this machine can run.
-#   install_test.sh TOP
+# after. Lane i686 installs the release package itself (scripts/package.sh)
+# and drives it with the 32-bit shell host and the 32-bit system programs;
+# lane win64 the same INF with the programs that run natively here
+# (scripts/package.sh win64).
+#   install_test.sh TOP i686|win64
 set -uo pipefail
 top=$1
-pkg=$top/build/dist-win64/salvora
+case ${2:-win64} in
+  i686) pkg=$top/build/dist/salvora host=$top/build/win32/bin/shellhost.exe sys='C:\windows\syswow64' ;;
+  *) pkg=$top/build/dist-win64/salvora host=$top/build/win64/bin/shellhost.exe sys='C:\windows\system32' ;;
+esac
+# The stand-in driver and the tools that steer it are 64-bit in both lanes.
 bin=$top/build/win64/bin
-prefix=$top/build/wine/install
+prefix=$top/build/wine/install-${2:-win64}
 work=$prefix.check
 fail() { echo "FAIL: $*"; exit 1; }
 [[ -f $pkg/SALVORA.INF ]] || fail "no package in $pkg (scripts/package.sh win64)"
@@ -36,7 +42,7 @@ snapshot before
 mkdir -p "$prefix/drive_c/setup"
 cp "$pkg"/* "$prefix/drive_c/setup/"
 wineserver -p
-$wine rundll32.exe setupapi.dll,InstallHinfSection DefaultInstall 132 'C:\setup\SALVORA.INF' ||
+$wine "$sys\\rundll32.exe" setupapi.dll,InstallHinfSection DefaultInstall 132 'C:\setup\SALVORA.INF' ||
   fail "the install section failed"
 
 installed='C:\PROGRA~1\SALVORA'
@@ -51,12 +57,12 @@ $wine "$bin/vsalvoractl.exe" reset >/dev/null && $wine "$bin/vsalvoractl.exe" dr
 mkdir -p "$prefix/drives/d/folder" && : > "$prefix/drives/d/file.txt"
 for item in 'D:\ &Clear Trashcan' 'D:\folder &ForceDelete' 'D:\file.txt &ForceDelete'; do
   path=${item%% *} text=${item#* }
-  out=$($wine "$bin/shellhost.exe" menu "$path" 2>&1 | tr -d '\r')
+  out=$($wine "$host" menu "$path" 2>&1 | tr -d '\r')
   grep -qF -- "$text" <<<"$out" || fail "no handler for $path through the registry: $out"
 done
 
 # The logon entry starts the tray; its window then exists until it is closed.
-run=$($wine reg.exe query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Salvora Tray' 2>/dev/null |
+run=$($wine "$sys\\reg.exe" query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Salvora Tray' 2>/dev/null |
       tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 [[ $run == *slvrtray.exe ]] || fail "no logon entry: '$run'"
 $wine "$run" </dev/null >/dev/null 2>&1 &
@@ -66,10 +72,10 @@ wait
 # "Add/Remove Programs" runs UninstallString through Windows 95's setupx;
 # Wine has no 16-bit setup engine, so the same section runs through setupapi.
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Salvora'
-uninstall=$($wine reg.exe query "$key" /v UninstallString 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+uninstall=$($wine "$sys\\reg.exe" query "$key" /v UninstallString 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 [[ $uninstall == 'RunDll setupx.dll,InstallHinfSection DefaultUninstall 4 salvora.inf' ]] ||
   fail "uninstall entry: '$uninstall'"
-$wine rundll32.exe setupapi.dll,InstallHinfSection DefaultUninstall 132 'C:\windows\inf\salvora.inf' ||
+$wine "$sys\\rundll32.exe" setupapi.dll,InstallHinfSection DefaultUninstall 132 'C:\windows\inf\salvora.inf' ||
   fail "the uninstall section failed"
 rm -rf "$prefix/drive_c/setup" "$prefix/drives/d/folder" "$prefix/drives/d/file.txt"
 snapshot after

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Audits the Windows 95 deliverables as the loader of Windows 95 would see
-# them: i386 code, subsystem and OS version 4.0, imports only from DLLs that
-# Windows 95 has, and none of the well-known entry points that arrived later
-# (a missing import stops the program from loading at all). Wide-character
+# them: i386 code, subsystem and OS version 4.0, imports only from the system
+# DLLs that every Windows 95 has (not the C library's msvcrt.dll, which came
+# later with other software), and none of the well-known entry points that
+# arrived later (a missing import stops the program from loading at all). Wide-character
 # entry points load but, apart from a few, only fail on Windows 95. Each
 # deliverable must also stay within its size budget, as built.
 # usage: check-pe.sh OBJDUMP FILE...
 set -uo pipefail
 objdump=$1; shift
 
-allowed_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll ole32.dll oleaut32.dll msvcrt.dll "
+allowed_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll ole32.dll "
 # Exported by later systems only (Windows 98, NT 4 or 2000 onwards), or by
 # Windows 95 only as a stub that fails (MoveFileExA).
 newer=" IsDebuggerPresent InitializeCriticalSectionAndSpinCount TryEnterCriticalSection
@@ -55,8 +56,7 @@ for f in "$@"; do
   while read -r dll fn; do
     [[ -z "$fn" ]] && continue
     [[ "$newer" == *" $fn "* ]] && problems+=("imports $fn, which Windows 95 lacks")
-    # The C library's wide-string functions (wcslen...) are its own code.
-    if [[ "${dll,,}" != msvcrt.dll && "$fn" == *W && "$working_w" != *" $fn "* ]]; then
+    if [[ "$fn" == *W && "$working_w" != *" $fn "* ]]; then
       problems+=("imports $fn from $dll, which Windows 95 has only as a failing stub")
     fi
   done < <(awk '/DLL Name:/ { dll = $3; next } dll != "" && NF == 3 && $1 ~ /^[0-9a-f]+$/ { print dll, $3 }' <<<"$out")

@@ -436,6 +436,13 @@ LRESULT CALLBACK NoteDispatch(HWND w, UINT m, WPARAM wp, LPARAM lp)
     return CallWindowProcA(g_staticProc, w, m, wp, lp);
 }
 
+DWORD WINAPI ReleaseOnceDispatched(void*)
+{
+    ui::WaitUntil([] { return g_dispatched.load(); });
+    SetEvent(g_release);
+    return 0;
+}
+
 TEST(FlowGuard, OneFlowAtATimeAndNoneBeforeTheLastWorkerEnded)
 {
     WorkerSlot slot;
@@ -455,11 +462,7 @@ TEST(FlowGuard, OneFlowAtATimeAndNoneBeforeTheLastWorkerEnded)
     PostMessageA(window, WM_APP, 0, 0);
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, NULL, WM_APP, WM_APP, PM_NOREMOVE));
-    HANDLE releaser = CreateThread(NULL, 0, [](void*) -> DWORD {
-        ui::WaitUntil([] { return g_dispatched.load(); });
-        SetEvent(g_release);
-        return 0;
-    }, NULL, 0, NULL);
+    HANDLE releaser = CreateThread(NULL, 0, ReleaseOnceDispatched, NULL, 0, NULL);
     ASSERT_TRUE(guard.Begin());
     EXPECT_TRUE(g_dispatched);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_release, 0));

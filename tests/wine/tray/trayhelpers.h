@@ -17,18 +17,25 @@ namespace traytest {
 
 // The applet's window, of any process (pid 0) or of that one. The window is
 // hidden for good, so every top-level window is looked at.
+struct TraySearch { DWORD pid; HWND found; };
+
+// A named callback: a lambda converts only to a default-convention pointer,
+// which is not CALLBACK on i686.
+inline BOOL CALLBACK MatchTray(HWND window, LPARAM param)
+{
+    TraySearch* s = reinterpret_cast<TraySearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (ui::ClassOf(window) != "SLVRTrayWindow" || (s->pid && owner != s->pid))
+        return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
 inline HWND FindTray(DWORD pid = 0)
 {
-    struct Search { DWORD pid; HWND found; } s = {pid, NULL};
-    EnumWindows([](HWND window, LPARAM param) -> BOOL {
-        Search* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (ui::ClassOf(window) != "SLVRTrayWindow" || (s->pid && owner != s->pid))
-            return TRUE;
-        s->found = window;
-        return FALSE;
-    }, reinterpret_cast<LPARAM>(&s));
+    TraySearch s = {pid, NULL};
+    EnumWindows(MatchTray, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
