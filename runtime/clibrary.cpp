@@ -129,6 +129,88 @@ extern "C" char* strrchr(const char* text, int c)
     }
 }
 
+extern "C" void* memchr(const void* block, int c, size_t count)
+{
+    const unsigned char* p = static_cast<const unsigned char*>(block);
+    for (; count; --count, ++p) {
+        if (*p == static_cast<unsigned char>(c))
+            return const_cast<unsigned char*>(p);
+    }
+    return NULL;
+}
+
+extern "C" char* strpbrk(const char* text, const char* accept)
+{
+    for (; *text; ++text) {
+        if (strchr(accept, *text))
+            return const_cast<char*>(text);
+    }
+    return NULL;
+}
+
+namespace {
+
+void SwapBytes(unsigned char* a, unsigned char* b, size_t size)
+{
+    while (size--) {
+        unsigned char t = *a;
+        *a++ = *b;
+        *b++ = t;
+    }
+}
+
+typedef int (*Compare)(const void*, const void*);
+
+// Moves element i down the heap of count elements until both its children
+// are no greater.
+void SiftDown(unsigned char* base, size_t i, size_t count, size_t size, Compare compare)
+{
+    for (;;) {
+        size_t largest = i, left = 2 * i + 1, right = left + 1;
+        if (left < count && compare(base + left * size, base + largest * size) > 0)
+            largest = left;
+        if (right < count && compare(base + right * size, base + largest * size) > 0)
+            largest = right;
+        if (largest == i)
+            return;
+        SwapBytes(base + i * size, base + largest * size, size);
+        i = largest;
+    }
+}
+
+}  // namespace
+
+// A heap sort: n log n whatever the order, no recursion, no memory.
+extern "C" void qsort(void* block, size_t count, size_t size, Compare compare)
+{
+    unsigned char* base = static_cast<unsigned char*>(block);
+    if (count < 2 || !size)
+        return;
+    for (size_t i = count / 2; i-- > 0;)
+        SiftDown(base, i, count, size, compare);
+    for (size_t end = count - 1; end > 0; --end) {
+        SwapBytes(base, base + end * size, size);
+        SiftDown(base, 0, end, size, compare);
+    }
+}
+
+extern "C" void* bsearch(const void* key, const void* block, size_t count, size_t size, Compare compare)
+{
+    const unsigned char* base = static_cast<const unsigned char*>(block);
+    size_t low = 0, high = count;
+    while (low < high) {
+        size_t middle = low + (high - low) / 2;
+        int order = compare(key, base + middle * size);
+        if (order == 0)
+            return const_cast<unsigned char*>(base + middle * size);
+        if (order < 0)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return NULL;
+}
+
 // Exact for every double: beyond 2^52 (and for infinities and NaN) a value
 // is already whole.
 extern "C" double floor(double value)
