@@ -75,10 +75,8 @@ void StopAt(ForceDeleteRun* run, StopReason reason, const char* path)
 void CancelFromQuestion(ForceDeleteRun* run, const char* path)
 {
     StopAt(run, StopReason::ByUser, path);
-    if (*run->cancel)
-        return;
-    *run->cancel = 1;
-    PostMessageA(run->dialog, WM_COMMAND, IDCANCEL, 0);
+    if (!*run->cancel)
+        CloseProgressAsCancel(run);
 }
 
 enum class FileOutcome { Done, Kept, Stopped };
