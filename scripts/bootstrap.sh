@@ -81,10 +81,20 @@ if ! installed wine32:i386 || ! qemu_ok; then
 fi
 
 # The entry names our qemu-i386 and opens it at once (flag F), so that it
-# serves every process from now on; an entry of that name that names
-# anything else, or is disabled, is replaced.
+# serves every process from now on. An entry of that name that names
+# anything else or is disabled is replaced, and so is ours where another
+# entry for i386 programs is enabled too: the newest entry wins.
 entry=$binfmt/salvora-i386
-if [[ -e $entry ]] && ! { grep -qx enabled $entry && grep -qx "interpreter $qemu" $entry; }; then
+i386_magic=7f454c4601010100000000000000000002000300
+shadowed() {
+  local e
+  for e in "$binfmt"/*; do
+    [[ $e == "$entry" || $e == */register || $e == */status ]] && continue
+    grep -qx enabled "$e" 2>/dev/null && grep -qx "magic $i386_magic" "$e" 2>/dev/null && return 0
+  done
+  return 1
+}
+if [[ -e $entry ]] && ! { grep -qx enabled $entry && grep -qx "interpreter $qemu" $entry && ! shadowed; }; then
   echo -1 | "${sudo[@]}" tee $entry >/dev/null
 fi
 if [[ ! -e $entry ]]; then
