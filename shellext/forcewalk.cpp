@@ -84,18 +84,16 @@ enum class FileOutcome { Done, Kept, Stopped };
 // Deletes the file at path (shown to the user as shown), asking first when
 // it is read-only, hidden or system. Kept when the user said No: the walk
 // goes on. Stopped, with the reason in the run, when it stays otherwise.
-FileOutcome DeleteOneFile(ForceDeleteRun* run, const char* path, const char* shown)
+//
+// The attributes are those the file was listed or examined with a moment
+// before, not read again: a file costs its listing and its deletion, and
+// whatever changes in between, the deletion still removes this file (or
+// fails and stops the walk), never what it may lead to. A file that became
+// read-only refuses the deletion; one that became a folder is not a file
+// to DeleteFileA; a link is removed as itself. A file that went meanwhile
+// is what the user asked for.
+FileOutcome DeleteOneFile(ForceDeleteRun* run, const char* path, const char* shown, DWORD attributes)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES && ItemIsGone(GetLastError())) {
-        StepProgress(run);
-        return FileOutcome::Done;
-    }
-    // It became a link since it was listed.
-    if (KindOfItem(attributes) == ItemKind::Link) {
-        StopAt(run, StopReason::Link, shown);
-        return FileOutcome::Stopped;
-    }
     // Read-only, hidden or system, or not to be examined: asked about
     // unless the user said "Yes to all", and bared before it goes.
     bool isProtected = AsksBeforeDeleting(attributes, false);
@@ -181,7 +179,7 @@ bool WalkFolder(ForceDeleteRun* run, const char* path, const char* shown, bool d
                 kept = WalkFolder(run, entryPath, entryPath, deleting) || kept;
             } else if (deleting) {
                 ShowAction(run, entryPath, run->fileAction);
-                kept = DeleteOneFile(run, entryPath, entryPath) == FileOutcome::Kept || kept;
+                kept = DeleteOneFile(run, entryPath, entryPath, entry.dwFileAttributes) == FileOutcome::Kept || kept;
             } else {
                 ++run->itemTotal;
             }
@@ -256,7 +254,7 @@ void DeleteSelection(ForceDeleteRun* run)
             break;
         case ItemKind::File:
             ShowAction(run, selected, run->fileAction);
-            DeleteOneFile(run, path, selected);
+            DeleteOneFile(run, path, selected, attributes);
             break;
         case ItemKind::Link:
         case ItemKind::Unknown:
