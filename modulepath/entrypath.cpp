@@ -59,10 +59,16 @@ bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN
         reached = &found;
     *reached = INVALID_FILE_ATTRIBUTES;
     // A plain name is taken as it stands: another entry it could find would
-    // have been listed under it too.
-    if (PutEntryName(path, pathSize, dirLength, entry.cFileName, "") &&
-        (listedOnce || LeadsToEntry(path, entry, reached)))
-        return true;
+    // have been listed under it too. Listed once, it reaches this entry or
+    // nothing, and what the listing said of the entry is what it reaches.
+    if (PutEntryName(path, pathSize, dirLength, entry.cFileName, "")) {
+        if (listedOnce) {
+            *reached = entry.dwFileAttributes;
+            return true;
+        }
+        if (LeadsToEntry(path, entry, reached))
+            return true;
+    }
     return PutEntryName(path, pathSize, dirLength, entry.cAlternateFileName, "");
 }
 

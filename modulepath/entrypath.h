@@ -11,14 +11,16 @@
 // its last backslash, in a buffer of pathSize. Puts after it the entry's
 // long name where that one reaches the entry, else its short name (also for
 // a long name that is not plain or would not fit). False, with path cut back
-// to the directory, when no name reaches the entry. Where it had to look
-// the long name up to be sure, *reached (when given) receives the
-// attributes of what the path reaches; else INVALID_FILE_ATTRIBUTES.
+// to the directory, when no name reaches the entry. Where the attributes of
+// what the path reaches are known without another call (the long name had
+// to be looked up to be sure, or is listed once), *reached (when given)
+// receives them; else INVALID_FILE_ATTRIBUTES.
 //
 // A caller that knows the long name to be listed for this one entry of the
 // folder (no other entry's long or short name equals it without regard to
-// case) can say so with listedOnce: the long name then reaches this entry or nothing, and
-// is not looked up again.
+// case) can say so with listedOnce: the long name then reaches this entry or
+// nothing, is not looked up again, and the listing's attributes stand for
+// what it reaches.
 bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry,
                         DWORD* reached = NULL, bool listedOnce = false);
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <atomic>
 #include <functional>
@@ -334,6 +335,44 @@ TEST_F(Trashcan, EachFileIsReachedByANameThatLeadsToItOrReported)
     EXPECT_EQ(1, g_failures);
     EXPECT_FALSE(run.lastDeletionOk);
     EXPECT_EQ((std::vector<std::string>{"ctl\x01x", "salvora.inf"}), files::List(files::Trashcan(kDrive)));
+}
+
+// A host that tells case apart may hold twins of the Trashcan's folders
+// that differ only in case. Each call reaches the one spelt exactly as the
+// path is, so the removal must empty that one, spelt as the pattern is or
+// as the disk is, and leave its twins whole.
+TEST_F(Trashcan, TheFolderThePatternReachesIsTheOneEmptied)
+{
+    const std::string root = host::Quote(host::PathOf(std::string(1, kDrive) + ":\\"));
+    const char* const folders[] = {"RECYCLED/TRASHCAN", "recycled/trashcan", "RECYCLED/trashcan"};
+    struct {
+        int twins;   // how many of the folders above exist
+        PatternCase pattern;
+        const char* emptied;
+    } const cases[] = {
+        {3, UpperCasePattern, "RECYCLED/TRASHCAN"},
+        {3, LowerCasePattern, "recycled/trashcan"},
+        {2, LowerCasePattern, "recycled/trashcan"},
+        {1, LowerCasePattern, "RECYCLED/TRASHCAN"},   // the only one, in another case
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.emptied) + " of " + std::to_string(c.twins));
+        std::string make = "cd " + root + " && rm -rf RECYCLED recycled";
+        for (int i = 0; i < c.twins; ++i)
+            make += std::string(" && mkdir -p ") + folders[i] + " && touch " + folders[i] + "/f " + folders[i] +
+                    "/salvora.inf";
+        ASSERT_TRUE(host::Run(make));
+        g_failures = 0;
+        RemovalRun run = NewRun(window_, 1, &cancel_);
+        RunAsWorker([&] { RemoveTrashcanFiles(kDrive, c.pattern, &run); });
+        EXPECT_EQ(1, run.removed);
+        EXPECT_EQ(0, g_failures);
+        for (int i = 0; i < c.twins; ++i) {
+            bool emptied = strcmp(folders[i], c.emptied) == 0;
+            EXPECT_TRUE(host::Run("cd " + root + " && test " + (emptied ? "-z" : "-n") + " \"$(ls -A " +
+                                  folders[i] + ")\"")) << folders[i];
+        }
+    }
 }
 
 // A Trashcan, or the RECYCLED folder above it, that is a link to a folder
