@@ -22,7 +22,7 @@
 
 namespace {
 
-const int kFolders = 200, kFilesPerFolder = 100, kRounds = 3;
+const int kFolders = 200, kFilesPerFolder = 100, kRounds = 5;
 char drive = 'D';
 std::string root;   // "X:\FDBENCH"
 
@@ -30,14 +30,25 @@ std::string root;   // "X:\FDBENCH"
 
 double fileMs = 0;
 long fileCalls = 0;
+// Each kind of call by itself, for where the time goes.
+enum Kind { kFindFirst, kFindNext, kFindClose, kGetAttributes, kSetAttributes, kDelete, kRemoveDir, kKinds };
+const char* const kKindNames[kKinds] = {"FindFirstFileA", "FindNextFileA", "FindClose", "GetFileAttributesA",
+                                        "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA"};
+double kindMs[kKinds];
+long kindCalls[kKinds];
 std::map<std::string, int> listings;   // pattern -> FindFirstFileA calls
 
 struct Timed {
+    Kind kind;
     double start = Now();
+    explicit Timed(Kind k) : kind(k) {}
     ~Timed()
     {
-        fileMs += Now() - start;
+        double ms = Now() - start;
+        fileMs += ms;
         ++fileCalls;
+        kindMs[kind] += ms;
+        ++kindCalls[kind];
     }
 };
 
@@ -52,37 +63,37 @@ decltype(&RemoveDirectoryA) realRemoveDirectory;
 HANDLE WINAPI TimedFindFirstFile(LPCSTR pattern, LPWIN32_FIND_DATAA entry)
 {
     ++listings[pattern];
-    Timed t;
+    Timed t(kFindFirst);
     return realFindFirstFile(pattern, entry);
 }
 BOOL WINAPI TimedFindNextFile(HANDLE find, LPWIN32_FIND_DATAA entry)
 {
-    Timed t;
+    Timed t(kFindNext);
     return realFindNextFile(find, entry);
 }
 BOOL WINAPI TimedFindClose(HANDLE find)
 {
-    Timed t;
+    Timed t(kFindClose);
     return realFindClose(find);
 }
 DWORD WINAPI TimedGetFileAttributes(LPCSTR path)
 {
-    Timed t;
+    Timed t(kGetAttributes);
     return realGetFileAttributes(path);
 }
 BOOL WINAPI TimedSetFileAttributes(LPCSTR path, DWORD attributes)
 {
-    Timed t;
+    Timed t(kSetAttributes);
     return realSetFileAttributes(path, attributes);
 }
 BOOL WINAPI TimedDeleteFile(LPCSTR path)
 {
-    Timed t;
+    Timed t(kDelete);
     return realDeleteFile(path);
 }
 BOOL WINAPI TimedRemoveDirectory(LPCSTR path)
 {
-    Timed t;
+    Timed t(kRemoveDir);
     return realRemoveDirectory(path);
 }
 
@@ -153,8 +164,8 @@ int main(int argc, char** argv)
     double clockMs = (Now() - start) / 100000 * 2;
 
     const long entries = 1 + kFolders * (1 + kFilesPerFolder);
-    printf("ForceDelete of %s, %d folders of %d files (%ld entries), median of %d rounds\n", root.c_str(),
-           kFolders, kFilesPerFolder, entries, kRounds);
+    printf("ForceDelete of %s, %d folders of %d files (%ld entries), %d rounds (ratio: median of each round's)\n",
+           root.c_str(), kFolders, kFilesPerFolder, entries, kRounds);
     std::vector<double> bare, forced, inFiles;
     int mostListings = 0;
     long listed = 0, calls = 0;
@@ -173,6 +184,10 @@ int main(int argc, char** argv)
         }
         fileMs = 0;
         fileCalls = 0;
+        for (int k = 0; k < kKinds; ++k) {
+            kindMs[k] = 0;
+            kindCalls[k] = 0;
+        }
         listings.clear();
         double ms = 0;
         if (!ForceDeleteTree(root, &ms) || GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -186,12 +201,22 @@ int main(int argc, char** argv)
         for (const auto& l : listings)
             mostListings = std::max(mostListings, l.second);
     }
+    // Each round's own ratio, of two deletions moments apart: a machine that
+    // slows down for a while moves both.
+    std::vector<double> ratios;
+    for (size_t i = 0; i < forced.size(); ++i)
+        ratios.push_back(forced[i] / bare[i]);
     double f = Median(forced), b = Median(bare), share = Median(inFiles) / f;
     printf("ForceDelete %8.1f ms   bare FindFirstFileA/DeleteFileA/RemoveDirectoryA walk %8.1f ms   ratio %.2f\n",
-           f, b, f / b);
+           f, b, Median(ratios));
     printf("            %4.1f%% of it in the file calls (%ld calls, %.2f per entry)\n", share * 100, calls,
            (double)calls / entries);
     printf("            %ld folders listed, none more than %d times\n", listed, mostListings);
+    printf("            the last round's calls:");
+    for (int k = 0; k < kKinds; ++k)
+        if (kindCalls[k])
+            printf("%s %s %ld, %.1f ms", k ? ";" : "", kKindNames[k], kindCalls[k], kindMs[k] - kindCalls[k] * clockMs);
+    printf("\n");
     OleUninitialize();
     return 0;
 }

@@ -38,7 +38,7 @@
 namespace {
 
 int fileCount = 20000;
-const int kRounds = 3;
+const int kRounds = 5;
 const int kFilesPerFolder = 100;   // of ForceDelete's tree
 
 char drive = 'D';
@@ -214,11 +214,17 @@ bool ExtensionClear(double* scanMs, double* removalMs)
     return true;
 }
 
+// The ratio is the median of each round's own ratio: a round measures the
+// flow and its baseline moments apart, so a machine that slows down for a
+// while moves both.
 void Report(const char* what, const char* who, const std::vector<double>& measured, const char* bare,
             const std::vector<double>& baseline)
 {
-    double m = Median(measured), b = Median(baseline);
-    printf("%-8s %-11s %8.1f ms   %-34s %8.1f ms   ratio %.2f\n", what, who, m, bare, b, m / b);
+    std::vector<double> ratios;
+    for (size_t i = 0; i < measured.size(); ++i)
+        ratios.push_back(measured[i] / baseline[i]);
+    printf("%-8s %-11s %8.1f ms   %-34s %8.1f ms   ratio %.2f\n", what, who, Median(measured), bare,
+           Median(baseline), Median(ratios));
 }
 
 }  // namespace
@@ -260,10 +266,12 @@ int main(int argc, char** argv)
         fprintf(stderr, "trashcan_bench: the stand-in driver is not loaded\n");
         return 1;
     }
-    printf("Trashcan of %c: with %d files, median of %d rounds\n", drive, fileCount, kRounds);
+    printf("Trashcan of %c: with %d files, %d rounds (times: medians; ratios: medians of each round's own)\n",
+           drive, fileCount, kRounds);
     // Each round fills the Trashcan three times: for the bare loops and the
-    // tray's search, for the tray's removal, and for the extension's flow.
-    std::vector<double> search, bareSearch, removal, bareDelete, empty, still, extScan, extRemoval;
+    // tray's search, for the tray's removal, and for a bare search and the
+    // extension's flow.
+    std::vector<double> search, bareSearch, removal, bareDelete, empty, still, bareScan, extScan, extRemoval;
     for (int round = 0; round < kRounds; ++round) {
         if (!MakeFiles()) {
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
@@ -282,6 +290,8 @@ int main(int argc, char** argv)
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
             return 1;
         }
+        // Listed once, as the files of the bare deletion were before it.
+        BareSearch();
         long removed = Machinery(true, &ms);
         removal.push_back(ms);
         empty.push_back(EmptyDialog(true));
@@ -296,6 +306,9 @@ int main(int argc, char** argv)
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
             return 1;
         }
+        start = Now();
+        BareSearch();
+        bareScan.push_back(Now() - start);
         double scanMs = 0, removalMs = 0;
         if (!ExtensionClear(&scanMs, &removalMs) || BareSearch() != 0) {
             fprintf(stderr, "trashcan_bench: the extension did not empty the Trashcan\n");
@@ -310,7 +323,7 @@ int main(int argc, char** argv)
     printf("%-8s a search dialog whose worker has nothing to do takes %.1f ms, %.1f ms without its animation\n",
            "", Median(empty), Median(still));
     printf("the shell extension's Clear Trashcan, from the command to the question and from Yes to its end:\n");
-    Report("scan", "extension", extScan, "bare FindFirstFileA/FindNextFileA", bareSearch);
+    Report("scan", "extension", extScan, "bare FindFirstFileA/FindNextFileA", bareScan);
     Report("removal", "extension", extRemoval, "bare DeleteFileA", bareDelete);
 
     // ForceDelete on a tree of as many files, for comparison.
