@@ -1,6 +1,7 @@
 #include "files.h"
 
 #include <algorithm>
+#include <stdio.h>
 #include <string.h>
 
 namespace files {
@@ -138,9 +139,17 @@ bool Process::Start(const std::string& exe, const std::string& args, const std::
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
-                        cwd.empty() ? NULL : cwd.c_str(), &si, &pi))
-        return false;
+    // Under a heavily loaded machine Wine now and then fails to start a
+    // process at all; that is the machine's fault, not the program's.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, cwd.empty() ? NULL : cwd.c_str(),
+                           &si, &pi))
+            break;
+        fprintf(stderr, "cannot start %s (error %lu, attempt %d)\n", exe.c_str(), GetLastError(), attempt);
+        if (attempt == 3)
+            return false;
+        Sleep(500);
+    }
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
