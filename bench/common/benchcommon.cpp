@@ -24,6 +24,14 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+double MedianRatio(const std::vector<double>& measured, const std::vector<double>& baseline)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < measured.size() && i < baseline.size(); ++i)
+        ratios.push_back(measured[i] / baseline[i]);
+    return Median(ratios);
+}
+
 bool ProtectDrive(char letter)
 {
     HANDLE h = CreateFileA(VSCTL_CONTROL_NAME_A, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0,

@@ -16,6 +16,10 @@ double Now();
 
 double Median(std::vector<double> v);
 
+// The median of each round's measured / baseline: two runs moments apart,
+// so a machine that slows down for a while moves both sides of a ratio.
+double MedianRatio(const std::vector<double>& measured, const std::vector<double>& baseline);
+
 // Resets the stand-in driver and protects the drive; false when the
 // driver does not answer.
 bool ProtectDrive(char letter);

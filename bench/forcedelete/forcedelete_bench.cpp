@@ -28,8 +28,6 @@ std::string root;   // "X:\FDBENCH"
 
 // --- the DLL's file calls, timed -------------------------------------------
 
-double fileMs = 0;
-long fileCalls = 0;
 // Each kind of call by itself, for where the time goes.
 enum Kind { kFindFirst, kFindNext, kFindClose, kGetAttributes, kSetAttributes, kDelete, kRemoveDir, kKinds };
 const char* const kKindNames[kKinds] = {"FindFirstFileA", "FindNextFileA", "FindClose", "GetFileAttributesA",
@@ -45,8 +43,6 @@ struct Timed {
     ~Timed()
     {
         double ms = Now() - start;
-        fileMs += ms;
-        ++fileCalls;
         kindMs[kind] += ms;
         ++kindCalls[kind];
     }
@@ -182,8 +178,6 @@ int main(int argc, char** argv)
             fprintf(stderr, "forcedelete_bench: cannot make the tree\n");
             return 1;
         }
-        fileMs = 0;
-        fileCalls = 0;
         for (int k = 0; k < kKinds; ++k) {
             kindMs[k] = 0;
             kindCalls[k] = 0;
@@ -195,20 +189,20 @@ int main(int argc, char** argv)
             return 1;
         }
         forced.push_back(ms);
-        inFiles.push_back(fileMs - fileCalls * clockMs);
+        double fileMs = 0;
+        calls = 0;
+        for (int k = 0; k < kKinds; ++k) {
+            fileMs += kindMs[k];
+            calls += kindCalls[k];
+        }
+        inFiles.push_back(fileMs - calls * clockMs);
         listed = (long)listings.size();
-        calls = fileCalls;
         for (const auto& l : listings)
             mostListings = std::max(mostListings, l.second);
     }
-    // Each round's own ratio, of two deletions moments apart: a machine that
-    // slows down for a while moves both.
-    std::vector<double> ratios;
-    for (size_t i = 0; i < forced.size(); ++i)
-        ratios.push_back(forced[i] / bare[i]);
     double f = Median(forced), b = Median(bare), share = Median(inFiles) / f;
     printf("ForceDelete %8.1f ms   bare FindFirstFileA/DeleteFileA/RemoveDirectoryA walk %8.1f ms   ratio %.2f\n",
-           f, b, Median(ratios));
+           f, b, MedianRatio(forced, bare));
     printf("            %4.1f%% of it in the file calls (%ld calls, %.2f per entry)\n", share * 100, calls,
            (double)calls / entries);
     printf("            %ld folders listed, none more than %d times\n", listed, mostListings);

@@ -230,11 +230,8 @@ bool ExtensionClear(double* scanMs, double* removalMs, const Answer& answer = kY
 void Report(const char* what, const char* who, const std::vector<double>& measured, const char* bare,
             const std::vector<double>& baseline)
 {
-    std::vector<double> ratios;
-    for (size_t i = 0; i < measured.size(); ++i)
-        ratios.push_back(measured[i] / baseline[i]);
     printf("%-8s %-11s %8.1f ms   %-34s %8.1f ms   ratio %.2f\n", what, who, Median(measured), bare,
-           Median(baseline), Median(ratios));
+           Median(baseline), MedianRatio(measured, baseline));
 }
 
 }  // namespace
