@@ -11,10 +11,15 @@ BOOL DriverRequest(DWORD code, const void* inBuffer, DWORD inSize,
     if (device == INVALID_HANDLE_VALUE)
         return FALSE;
 
+    DWORD returned = 0;
     BOOL ok = DeviceIoControl(device, code, const_cast<void*>(inBuffer), inSize,
-                              outBuffer, outSize, bytesReturned, NULL);
+                              outBuffer, outSize, &returned, NULL);
     CloseHandle(device);
-    return ok ? TRUE : FALSE;
+    if (bytesReturned)
+        *bytesReturned = returned;
+    // An answer shorter than its record leaves fields the driver never
+    // wrote; read as a record, they would be sent back and recorded.
+    return ok && returned >= outSize ? TRUE : FALSE;
 }
 
 TrackingStateByte QueryDriverState()
@@ -26,13 +31,20 @@ TrackingStateByte QueryDriverState()
     return state;
 }
 
+bool FetchDriveRecord(int driveNumber, DriveRecord* record)
+{
+    memset(record, 0, sizeof *record);
+    DWORD drive = (DWORD)driveNumber;
+    DWORD returned = 0;
+    if (DriverRequest(GetDriveInfo, &drive, sizeof drive, record, sizeof *record, &returned))
+        return true;
+    memset(record, 0, sizeof *record);
+    return false;
+}
+
 DriveRecord QueryDriveRecord(int driveNumber)
 {
     DriveRecord record;
-    memset(&record, 0, sizeof record);
-    DWORD drive = (DWORD)driveNumber;
-    DWORD returned = 0;
-    if (!DriverRequest(GetDriveInfo, &drive, sizeof drive, &record, sizeof record, &returned))
-        memset(&record, 0, sizeof record);
+    FetchDriveRecord(driveNumber, &record);
     return record;
 }

@@ -58,8 +58,9 @@ static_assert(offsetof(NotifyRegistration, message) == 4, "message at 4");
 typedef BYTE TrackingStateByte;
 static_assert(sizeof(TrackingStateByte) == 1, "state byte is 1 byte");
 
-// Sends one request; true exactly when the driver answered it with success.
-// When the device cannot be opened nothing is written to any buffer.
+// Sends one request; true exactly when the driver answered it with success
+// and filled the whole out buffer. When the device cannot be opened nothing
+// is written to any buffer.
 BOOL DriverRequest(DWORD code, const void* inBuffer, DWORD inSize,
                    void* outBuffer, DWORD outSize, DWORD* bytesReturned);
 
@@ -71,5 +72,8 @@ TrackingStateByte QueryDriverState();
 
 // GetDriveInfo for one drive number; all zero when the request failed.
 DriveRecord QueryDriveRecord(int driveNumber);
+// The same for a caller that must tell a failed answer from a drive without
+// tracking: false, with the record all zero, when the request failed.
+bool FetchDriveRecord(int driveNumber, DriveRecord* record);
 
 #endif

@@ -56,6 +56,7 @@ static ULONG fail_mask;
 static ULONG post_count;
 static ULONG delay_ms;
 static UCHAR drives[VSCTL_DRIVES][RECORD_SIZE];
+static UCHAR answers[VSCTL_DRIVES];
 static ULONG next_seq;
 static VSCTL_LOG request_log;
 
@@ -63,8 +64,10 @@ static void reset_drives(void)
 {
     ULONG i;
     RtlZeroMemory(drives, sizeof(drives));
-    for (i = 0; i < VSCTL_DRIVES; i++)
+    for (i = 0; i < VSCTL_DRIVES; i++) {
         drives[i][0] = (UCHAR)(i + 1);
+        answers[i] = VSCTL_ANSWER_FULL;
+    }
 }
 
 /* Withdraws or restores the public DOS name. Opening a name that does not
@@ -189,9 +192,12 @@ static NTSTATUS public_request(ULONG code, const UCHAR *in, ULONG in_len,
     case REQ_GET_DRIVE:
         drive = in[0] | (ULONG)in[1] << 8 | (ULONG)in[2] << 16 | (ULONG)in[3] << 24;
         i = drive_index(drive, &status);
+        if (status == STATUS_SUCCESS && answers[i] == VSCTL_ANSWER_FAIL)
+            status = STATUS_UNSUCCESSFUL;
         if (status == STATUS_SUCCESS) {
-            RtlCopyMemory(out, drives[i], RECORD_SIZE);
-            *information = RECORD_SIZE;
+            /* A short answer writes and reports only its first bytes. */
+            RtlCopyMemory(out, drives[i], answers[i]);
+            *information = answers[i];
         }
         break;
     case REQ_SUSPEND:
@@ -239,6 +245,7 @@ static void fill_status(VSCTL_STATUS *s)
     s->postCount = post_count;
     s->delayMs = delay_ms;
     RtlCopyMemory(s->drives, drives, sizeof(drives));
+    RtlCopyMemory(s->answers, answers, sizeof(answers));
 }
 
 static BOOLEAN is_control_code(ULONG code)
@@ -246,7 +253,7 @@ static BOOLEAN is_control_code(ULONG code)
     switch (code) {
     case VSCTL_RESET: case VSCTL_SET_STATE: case VSCTL_SET_DRIVE: case VSCTL_GET_STATUS:
     case VSCTL_READ_LOG: case VSCTL_SET_ABSENT: case VSCTL_SET_FAILMASK: case VSCTL_SET_NOTIFY:
-    case VSCTL_SET_DELAY:
+    case VSCTL_SET_DELAY: case VSCTL_SET_ANSWER:
         return TRUE;
     }
     return FALSE;
@@ -269,6 +276,7 @@ static NTSTATUS control_request(ULONG code, const UCHAR *in, ULONG in_len,
     case VSCTL_SET_FAILMASK: expect_in = 4; break;
     case VSCTL_SET_NOTIFY:   expect_in = 1; break;
     case VSCTL_SET_DELAY:    expect_in = 4; break;
+    case VSCTL_SET_ANSWER:   expect_in = 2; break;
     default:                 return STATUS_INVALID_DEVICE_REQUEST;
     }
     if (in_len != expect_in || out_len < need_out)
@@ -312,6 +320,13 @@ static NTSTATUS control_request(ULONG code, const UCHAR *in, ULONG in_len,
             status = STATUS_INVALID_PARAMETER;
         if (delay_ms > VSCTL_MAX_DELAY_MS)
             delay_ms = 0;
+        break;
+    case VSCTL_SET_ANSWER:
+        i = drive_index(in[0], &status);
+        if (status == STATUS_SUCCESS && in[1] > VSCTL_ANSWER_FULL && in[1] != VSCTL_ANSWER_FAIL)
+            status = STATUS_INVALID_PARAMETER;
+        if (status == STATUS_SUCCESS)
+            answers[i] = in[1];
         break;
     }
     return status;

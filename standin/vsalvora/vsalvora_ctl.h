@@ -22,7 +22,7 @@
 
 /* in: nothing. Back to the state after loading: tracking enabled, no drive
  * protected, no registration, counters and log cleared, not absent, no
- * forced failures, notifications on. */
+ * forced failures, every drive's record answered whole, notifications on. */
 #define VSCTL_RESET         VSCTL_CODE(0)
 /* in: 1 byte, the new global state (0 disabled, else enabled). Posts the
  * registered message like requests 1, 2 and 4 when the state changes. */
@@ -46,6 +46,13 @@
  * before it is answered, as a slow driver would; 0 answers at once. */
 #define VSCTL_SET_DELAY     VSCTL_CODE(8)
 #define VSCTL_MAX_DELAY_MS  5000
+/* in: 2 bytes, a drive number (1..26) and how request 7 answers for it:
+ * VSCTL_ANSWER_FULL (8) the whole record, 0..7 success with only that many
+ * bytes written and returned (a short answer), VSCTL_ANSWER_FAIL failure
+ * with ERROR_GEN_FAILURE and nothing written. */
+#define VSCTL_SET_ANSWER    VSCTL_CODE(9)
+#define VSCTL_ANSWER_FULL   8
+#define VSCTL_ANSWER_FAIL   0xFF
 
 #define VSCTL_DRIVES        26
 #define VSCTL_LOG_CAPACITY  256
@@ -65,6 +72,8 @@ typedef struct VSCTL_STATUS {
     unsigned int   postCount;      /* notifications posted since reset */
     unsigned int   delayMs;        /* wait before each public answer */
     unsigned char  drives[VSCTL_DRIVES][8];   /* records of drives 1..26 */
+    unsigned char  answers[VSCTL_DRIVES];     /* how request 7 answers for each */
+    unsigned char  reserved2[2];
 } VSCTL_STATUS;
 
 typedef struct VSCTL_LOG_ENTRY {

@@ -28,6 +28,9 @@ const char kUsage[] =
     "  failmask N             public request n fails while bit n of N is set\n"
     "  notify on|off          post (on) or hold (off) state notifications\n"
     "  delay MS               every public request waits MS milliseconds (0..5000)\n"
+    "  answer LETTER full|fail|N\n"
+    "                         how GetDriveInfo answers for the drive: the whole\n"
+    "                         record, failure, or success with only N (0..7) bytes\n"
     "\n"
     "Exit status: 0 done, 1 bad usage, 2 driver not loaded, 3 request refused.\n";
 
@@ -131,6 +134,13 @@ int Status()
     printf("posted:         %u\n", s.postCount);
     if (s.delayMs)
         printf("delay:          %u ms per request\n", s.delayMs);
+    for (int i = 0; i < VSCTL_DRIVES; i++) {
+        unsigned answer = s.answers[i];
+        if (answer == VSCTL_ANSWER_FAIL)
+            printf("drive %c: GetDriveInfo fails\n", 'A' + i);
+        else if (answer != VSCTL_ANSWER_FULL)
+            printf("drive %c: GetDriveInfo answers %u bytes of 8\n", 'A' + i, answer);
+    }
     bool any = false;
     for (int i = 0; i < VSCTL_DRIVES; i++) {
         const unsigned char* r = s.drives[i];
@@ -244,6 +254,24 @@ int Delay(int argc, char** argv)
     return Control(VSCTL_SET_DELAY, &m, sizeof(m), NULL, 0);
 }
 
+int Answer(int argc, char** argv)
+{
+    if (argc != 4)
+        return BadArgument("answer takes a letter and full, fail or a byte count");
+    int drive = ParseDrive(argv[2]);
+    if (!drive)
+        return BadArgument("the drive must be a letter A..Z");
+    unsigned long bytes = 0;
+    if (!strcmp(argv[3], "full"))
+        bytes = VSCTL_ANSWER_FULL;
+    else if (!strcmp(argv[3], "fail"))
+        bytes = VSCTL_ANSWER_FAIL;
+    else if (!ParseNumber(argv[3], VSCTL_ANSWER_FULL - 1, &bytes))
+        return BadArgument("the answer is full, fail or a byte count 0..7");
+    unsigned char in[2] = {(unsigned char)drive, (unsigned char)bytes};
+    return Control(VSCTL_SET_ANSWER, in, sizeof(in), NULL, 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -271,5 +299,7 @@ int main(int argc, char** argv)
         return FailMask(argc, argv);
     if (!strcmp(cmd, "delay"))
         return Delay(argc, argv);
+    if (!strcmp(cmd, "answer"))
+        return Answer(argc, argv);
     return Usage("unknown command");
 }

@@ -48,6 +48,12 @@ bool Protect(char letter, bool enabled)
     return SetDrive((letter & ~0x20) - 'A' + 1, enabled);
 }
 
+bool SetAnswer(char letter, BYTE answer)
+{
+    unsigned char in[2] = {(unsigned char)((letter & ~0x20) - 'A' + 1), answer};
+    return Control(VSCTL_SET_ANSWER, in, sizeof in, NULL, 0);
+}
+
 bool Status(VSCTL_STATUS* status)
 {
     memset(status, 0, sizeof *status);

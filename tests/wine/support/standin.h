@@ -30,6 +30,9 @@ bool SetFailMask(DWORD mask);
 bool SetNotify(bool post);
 // Every public request waits that long before it is answered (a slow driver).
 bool SetDelay(DWORD ms);
+// How GetDriveInfo answers for the drive: VSCTL_ANSWER_FULL, VSCTL_ANSWER_FAIL
+// or a short answer of 0..7 bytes.
+bool SetAnswer(char letter, BYTE answer);
 
 // Reads and clears the log.
 std::vector<Request> TakeLog();
