@@ -161,7 +161,7 @@ void UpdatePercentText(DrivePage* page)
     SetDlgItemTextA(page->window, IDC_PAGE_PERCENT_TEXT, text);
 }
 
-void InitDrivePage(DrivePage* page)
+void InitDrivePage(DrivePage* page, const DriveRecord& record)
 {
     HWND window = page->window;
     page->maxPercent = 5;
@@ -173,8 +173,6 @@ void InitDrivePage(DrivePage* page)
                       &totalClusters);
     page->disk = GeometryOf(sectorsPerCluster, bytesPerSector, totalClusters);
 
-    DriveRecord record;
-    ReadDriveRecord(page->root, &record);
     PageStart start = PageStartOf(ValuesOf(record));
     page->trackingEnabled = start.tracking;
     page->maxPercent = start.maxPercent;
@@ -319,11 +317,12 @@ bool ApplyDrivePage(DrivePage* page)
     // alone, and the user is told so.
     WriteBackTurn turn;
     DriveValues table[kDriveSlots];
+    bool allRead = true;
     for (int drive = 1; drive <= kDriveSlots; ++drive) {
         char root[4];
         RootOf(drive, root);
         DriveRecord record;
-        ReadDriveRecord(root, &record);
+        allRead = ReadDriveRecord(root, &record) && allRead;
         table[drive - 1] = ValuesOf(record);
     }
     DriveValues& current = table[page->drive - 1];
@@ -340,8 +339,10 @@ bool ApplyDrivePage(DrivePage* page)
         DriverRequest(DisableDrive, &number, sizeof number, NULL, 0, &returned);
     }
 
-    // The driver has the new values whatever happens to the file.
-    bool saved = turn.Held() && SaveDriveEntries(table);
+    // The driver has the new values whatever happens to the file. A record
+    // that did not come would read as a drive without tracking and take its
+    // entry away: the file then stays as it is.
+    bool saved = allRead && turn.Held() && SaveDriveEntries(table);
     turn.End();
     if (!saved)
         ShowMessage(page->window, IDS_CANNOT_SAVE_CONFIG);
@@ -425,7 +426,16 @@ void OnInitDialog(HWND window, const PROPSHEETPAGEA* description)
 {
     DialogOwner = window;
     int drive = description ? (int)description->lParam : 0;
-    DrivePage* page = drive >= 1 && drive <= kDriveSlots ? new (std::nothrow) DrivePage() : NULL;
+    char root[4] = "";
+    DriveRecord record;
+    // A drive whose record the driver does not give cannot be shown as it
+    // is, and OK must not switch it off for looking untracked.
+    bool known = false;
+    if (drive >= 1 && drive <= kDriveSlots) {
+        RootOf(drive, root);
+        known = ReadDriveRecord(root, &record);
+    }
+    DrivePage* page = known ? new (std::nothrow) DrivePage() : NULL;
     if (!page) {
         // Without its state the page can show nothing true: it stays
         // inert, and Apply sends and writes nothing.
@@ -434,7 +444,7 @@ void OnInitDialog(HWND window, const PROPSHEETPAGEA* description)
     }
     page->window = window;
     page->drive = drive;
-    RootOf(page->drive, page->root);
+    lstrcpynA(page->root, root, sizeof page->root);
     page->pageModified = false;
     // Attached before anything can notify the page.
     SetWindowLongPtrA(window, DWLP_USER, (LONG_PTR)page);
@@ -443,7 +453,7 @@ void OnInitDialog(HWND window, const PROPSHEETPAGEA* description)
     SendDlgItemMessageA(window, IDC_PAGE_PERCENT, TBM_SETPAGESIZE, 0, 5);
     SendDlgItemMessageA(window, IDC_PAGE_PERCENT, TBM_SETTICFREQ, 10, 0);
     SendDlgItemMessageA(window, IDC_PAGE_DAYCOUNT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(100, 0));
-    InitDrivePage(page);
+    InitDrivePage(page, record);
     PostMessageA(window, WM_PAGEREADY, 0, 0);
 }
 

@@ -149,16 +149,16 @@ bool AcceptsCompanion(HandlerKind handler, CompanionKind companion)
     return false;
 }
 
-void ReadDriveRecord(const char* path, DriveRecord* record)
+bool ReadDriveRecord(const char* path, DriveRecord* record)
 {
     char root[4];
     lstrcpynA(root, path, sizeof root);
     int drive = DriveNumberOfPath(root);
     if (drive == 0) {
         memset(record, 0, sizeof *record);
-        return;
+        return false;
     }
-    *record = QueryDriveRecord(drive);
+    return FetchDriveRecord(drive, record);
 }
 
 bool IsDriveProtected(const char* path)

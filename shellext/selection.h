@@ -47,9 +47,9 @@ HRESULT CaptureSelection(IDataObject* data);
 bool AcceptsCompanion(HandlerKind handler, CompanionKind companion);
 
 // The driver's record of the path's drive (the path's first three
-// characters); all zero when the driver does not answer or the path starts
-// with no drive letter.
-void ReadDriveRecord(const char* path, DriveRecord* record);
+// characters). False, with the record all zero, when the driver does not
+// answer in full or the path starts with no drive letter.
+bool ReadDriveRecord(const char* path, DriveRecord* record);
 // True when delete tracking is on for the path's drive.
 bool IsDriveProtected(const char* path);
 // GetDriveTypeA of the path's first three characters.

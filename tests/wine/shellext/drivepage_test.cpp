@@ -144,7 +144,8 @@ class Sheet {
 public:
     ~Sheet() { host_.Kill(); }
 
-    bool Open(const std::string& args)
+    // An inert page (it could not read its drive) never enables Apply.
+    bool Open(const std::string& args, bool live = true)
     {
         if (!host_.Start(files::BinDir() + "\\shellhost.exe", "props " + args))
             return false;
@@ -157,7 +158,8 @@ public:
         });
         // The page reports itself changed once more when the sheet is up
         // (a posted message): what a test reads next waits for that.
-        ui::WaitUntil([&] { return ApplyEnabled(); });
+        if (live)
+            ui::WaitUntil([&] { return ApplyEnabled(); });
         return page_ && IsWindowVisible(page_);
     }
 
@@ -547,6 +549,70 @@ TEST_F(DrivePage, AFileThatCannotBeWrittenIsReported)
             CloseHandle(turn);
         }
         EXPECT_EQ(before, files::ReadText(IniPath()));
+    }
+}
+
+TEST_F(DrivePage, ARecordTheDriverDoesNotGiveChangesNothing)
+{
+    // Another drive's record failing or coming short at Apply, or the driver
+    // gone meanwhile: the driver still gets what was set (when it is there),
+    // and the file stays byte for byte, which the user is told.
+    const std::string before = "; mine\r\n[Salvora]\r\nDrive=D:,50%,3\r\n Drive = E:,20%,0\r\n";
+    const struct {
+        const char* what;
+        BYTE answerOfE;
+        bool absent;
+    } atApply[] = {
+        {"E: fails", VSCTL_ANSWER_FAIL, false},
+        {"E: answers 3 bytes", 3, false},
+        {"the driver is gone", VSCTL_ANSWER_FULL, true},
+    };
+    for (const auto& c : atApply) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(WriteBytes(IniPath(), before));
+        ASSERT_TRUE(standin::SetDrive(4, true, 4096, 100, 10, 7));
+        ASSERT_TRUE(standin::SetDrive(5, true, 4096, 100, 20, 0));
+        Sheet sheet;
+        ASSERT_TRUE(sheet.Open("D:\\"));
+        ASSERT_TRUE(standin::SetAnswer('E', c.answerOfE));
+        ASSERT_TRUE(standin::SetAbsent(c.absent));
+        standin::TakeLog();
+        sheet.PressOk();
+        ui::MessageBoxInfo box;
+        ASSERT_TRUE(ui::WaitForMessageBox(&box, kCaption, ui::kWait, sheet.Pid()));
+        EXPECT_EQ(kCannotSave, box.text);
+        std::vector<standin::Request> sent = SettingsSent(standin::TakeLog());
+        ASSERT_EQ(c.absent ? 0u : 1u, sent.size());
+        if (!c.absent) {
+            EXPECT_EQ(TrackedRecord(d_, 10, 7), sent[0].in);
+        }
+        EXPECT_TRUE(ui::Dismiss(box.window));
+        EXPECT_TRUE(sheet.Closed());
+        EXPECT_EQ(before, files::ReadText(IniPath()));
+    }
+
+    // The page's own record failing or coming short when it opens: the page
+    // shows nothing it could not read, and OK neither switches the drive off
+    // nor writes.
+    for (BYTE answer : {(BYTE)VSCTL_ANSWER_FAIL, (BYTE)0, (BYTE)7}) {
+        SCOPED_TRACE((int)answer);
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetDrive(4, true, 4096, 100, 10, 7));
+        ASSERT_TRUE(standin::SetAnswer('D', answer));
+        RemoveFile(IniPath());
+        Sheet sheet;
+        ASSERT_TRUE(sheet.Open("D:\\", false));
+        for (int id : {kTracking, kSlider, kDayCountOn, kDayCount, kClear, kUndelete})
+            EXPECT_FALSE(sheet.Enabled(id)) << id;
+        EXPECT_FALSE(sheet.ApplyEnabled());
+        ASSERT_TRUE(standin::SetAnswer('D', VSCTL_ANSWER_FULL));
+        ASSERT_TRUE(sheet.Ok());
+        EXPECT_TRUE(SettingsSent(standin::TakeLog()).empty());
+        EXPECT_FALSE(files::Exists(IniPath()));
+        VSCTL_STATUS status;
+        ASSERT_TRUE(standin::Status(&status));
+        EXPECT_EQ(1, status.drives[3][1]);
     }
 }
 
