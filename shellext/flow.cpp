@@ -40,6 +40,11 @@ bool JoinFlowWorker()
     return Worker.Join();
 }
 
+void AnswerFlowWorker(int button)
+{
+    Worker.Answer(button);
+}
+
 HWND FlowOwner(HWND candidate)
 {
     if (!candidate || !IsWindow(candidate))

@@ -32,6 +32,9 @@ bool FlowWorkerRunning();
 // Waits for the flow's worker, still dispatching this thread's messages.
 // False when the thread is quitting meanwhile (the quit is kept for it).
 bool JoinFlowWorker();
+// Presses button in the dialogs the flow's worker shows now (WorkerSlot's
+// Answer).
+void AnswerFlowWorker(int button);
 
 // The owner of a flow's dialogs: the candidate while it is a live window of
 // this thread (a drive page closed long ago is neither), else none.

@@ -60,9 +60,17 @@ void InitConfirmation(HWND dialog, const ConfirmRequest& request)
 INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        InitConfirmation(dialog, *reinterpret_cast<const ConfirmRequest*>(lParam));
+    case WM_INITDIALOG: {
+        const ConfirmRequest& request = *reinterpret_cast<const ConfirmRequest*>(lParam);
+        // A file asked about after the run's Cancel, too late for the flow
+        // to answer it, stays as after No.
+        if (request.mode == ProtectedFileMode && CancelRequested) {
+            EndDialog(dialog, IDNO);
+            return TRUE;
+        }
+        InitConfirmation(dialog, request);
         return TRUE;
+    }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDCANCEL:
@@ -172,6 +180,11 @@ void ConfirmAndDelete(TSelectionList* paths, HWND owner)
     // A thread that is quitting has nobody left to watch the run.
     if (result == -1)
         CancelRequested = 1;
+    // A file question still open would keep tracking suspended on every
+    // drive until someone answered it, long after the run was cancelled:
+    // the file stays, as after No, and the worker resumes tracking at once.
+    if (CancelRequested)
+        AnswerFlowWorker(IDNO);
     // A run that stopped short of the user's selection says where and why,
     // as the confirmation did what it would do: with no owner.
     if (!CancelRequested && JoinFlowWorker() && StopMessageId(Run.stopReason))

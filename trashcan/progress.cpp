@@ -160,15 +160,21 @@ WorkerSlot::~WorkerSlot()
 
 namespace {
 
-BOOL CALLBACK CancelDialog(HWND window, LPARAM)
+BOOL CALLBACK PressInDialog(HWND window, LPARAM button)
 {
     char name[16];
     if (GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "#32770") == 0)
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM((WORD)button, BN_CLICKED), 0);
     return TRUE;
 }
 
 }  // namespace
+
+void WorkerSlot::Answer(int button) const
+{
+    if (thread_)
+        EnumThreadWindows(id_, PressInDialog, (LPARAM)button);
+}
 
 void WorkerSlot::Stop(DWORD timeoutMs)
 {
@@ -177,7 +183,7 @@ void WorkerSlot::Stop(DWORD timeoutMs)
     DWORD start = GetTickCount();
     for (;;) {
         // Again at every turn: the worker may open its message only now.
-        EnumThreadWindows(id_, CancelDialog, 0);
+        Answer(IDCANCEL);
         DWORD elapsed = GetTickCount() - start;
         if (elapsed >= timeoutMs)
             break;

@@ -111,6 +111,10 @@ public:
     // wait for the user), and waits at most timeoutMs for it to stop.
     void Stop(DWORD timeoutMs);
 
+    // Presses button in every dialog the worker shows now, for a run that
+    // has ended without it; one it opens later is not reached.
+    void Answer(int button) const;
+
 private:
     static DWORD WINAPI Run(void* slot);
     void Release();

@@ -352,27 +352,24 @@ TEST_F(ForceDelete, CancelInTheProgressDialogWhileAFileIsAskedAbout)
         ASSERT_TRUE(second->WaitDone());
         EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kFolderCaption, GetCurrentProcessId()));
     }
-    ui::ClickButton(progress, IDCANCEL);
-    ASSERT_TRUE(ui::WaitGone(progress));
-    ASSERT_TRUE(first->WaitDone());
-    EXPECT_EQ(S_OK, first->Result());
-    first.reset();
-    // The worker still waits for its answer, and keeps the DLL.
-    EXPECT_EQ(S_FALSE, sext::Bin().CanUnloadNow());
     EXPECT_EQ(1, requests_.Count(8));
     EXPECT_EQ(0, requests_.Count(9));
 
-    // A run started now waits for that worker; the answer, Yes as it may
-    // be, deletes nothing more, and the worker resumes tracking.
-    auto next = Run({In("G")});
-    ASSERT_TRUE(IsWindowVisible(question));
-    Answer(question, IDYES);
-    ui::ClickButton(WaitForConfirmation(kFolderCaption), IDNO);
-    ASSERT_TRUE(next->WaitDone());
+    // The question goes with the run, answered No, and tracking comes back
+    // without anyone answering it.
+    ui::ClickButton(progress, IDCANCEL);
+    ASSERT_TRUE(ui::WaitGone(progress));
+    ASSERT_TRUE(ui::WaitUntil([&] { return requests_.Count(9) == 1; }));
+    EXPECT_TRUE(ui::WaitGone(question));
+    ASSERT_TRUE(first->WaitDone());
+    EXPECT_EQ(S_OK, first->Result());
+    first.reset();
+    EXPECT_TRUE(ui::WaitUntil([] { return sext::Bin().CanUnloadNow() == S_OK; }));
     EXPECT_FALSE(files::Exists(In("F\\a")));
     for (const char* kept : {"F\\b", "F\\c", "G\\g", "Z"})
         EXPECT_TRUE(files::Exists(In(kept))) << kept;
     EXPECT_TRUE(requests_.SuspendedThenResumed());
+    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", NULL, GetCurrentProcessId()));
 }
 
 TEST_F(ForceDelete, AFileInUseOrNoDriver)
@@ -567,7 +564,8 @@ TEST_F(ForceDelete, EachSelectionActsOnItsOwnItemsOrSaysWhy)
 
 // --- the property: random trees, selections and answers ---------------------
 
-enum class Reply { Yes, YesToAll, No, Cancel };
+// CancelRun is the progress dialog's Cancel while the file is asked about.
+enum class Reply { Yes, YesToAll, No, Cancel, CancelRun };
 
 struct Node {
     std::string path;                 // relative to kArea
@@ -695,12 +693,13 @@ struct Model {
             // stands for Cancel.
             bool fourButtons = total > 1;
             unsigned r = c->Pick(20);
-            Reply reply = r < 7 ? Reply::Yes : r < 11 ? Reply::YesToAll : r < 17 ? Reply::No : Reply::Cancel;
+            Reply reply = r < 7 ? Reply::Yes : r < 11 ? Reply::YesToAll : r < 16 ? Reply::No
+                                                                         : r < 18 ? Reply::Cancel : Reply::CancelRun;
             if (!fourButtons && reply == Reply::YesToAll)
                 reply = Reply::Yes;
             asked.push_back({In(node.path), fourButtons});
             replies.push_back(reply);
-            if (reply == Reply::Cancel) {
+            if (reply == Reply::Cancel || reply == Reply::CancelRun) {
                 cancelled = true;
                 return;
             }
@@ -803,6 +802,12 @@ TEST_F(ForceDelete, RandomTreesSelectionsAndAnswers)
             // Tracking is off while the walk waits for the user.
             EXPECT_EQ(1, requests_.Count(8));
             EXPECT_EQ(0, requests_.Count(9));
+            if (model.replies[i] == Reply::CancelRun) {
+                // The question goes with the run, which resumes tracking.
+                ui::ClickButton(Progress(), IDCANCEL);
+                ASSERT_TRUE(ui::WaitGone(box));
+                break;
+            }
             static const int buttons[] = {IDYES, kYesToAll, IDNO, IDCANCEL};
             Answer(box, buttons[(int)model.replies[i]]);
         }
