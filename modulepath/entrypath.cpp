@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "modulepath/listedname.h"
 #include "modulepath/pathjoin.h"
 
 namespace {
@@ -26,27 +27,50 @@ bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry, DWORD* reache
     return true;
 }
 
-// Puts the short name of the entry listed under exactly name after the
-// dirLength characters of path.
-ItemReach PutShortNameOf(char* path, size_t pathSize, size_t dirLength, const char* name)
+bool SameName(const char* a, const char* b)
+{
+    return lstrcmpiA(a, b) == 0;
+}
+
+// Puts after the dirLength characters of path a name that reaches the one
+// entry of that folder listed under name: its long name where that finds
+// this very entry, else its short name, as for any listed entry. A name that
+// more than one entry lists under reaches none of them.
+ItemReach PutListedName(char* path, size_t pathSize, size_t dirLength, const char* name)
 {
     char pattern[MAX_PATH + 1];
     path[dirLength] = '\0';
     if (!JoinPath(pattern, sizeof pattern, path, "*.*"))
         return ItemReach::NoName;
-    WIN32_FIND_DATAA entry;
+    WIN32_FIND_DATAA entry, listed = {};
     HANDLE find = FindFirstFileA(pattern, &entry);
     if (find == INVALID_HANDLE_VALUE)
         return ItemIsGone(GetLastError()) ? ItemReach::Gone : ItemReach::Failed;
-    bool found = false;
-    do
-        found = strcmp(entry.cFileName, name) == 0;
-    while (!found && FindNextFileA(find, &entry));
+    ListedNameTally tally(name, SameName);
+    bool whole = true;
+    for (;;) {
+        if (tally.Add(entry.cFileName, entry.cAlternateFileName))
+            listed = entry;
+        if (tally.Result() == ListedName::Ambiguous)
+            break;
+        if (!FindNextFileA(find, &entry)) {
+            // A listing that broke off may have left out a twin.
+            whole = GetLastError() == ERROR_NO_MORE_FILES;
+            break;
+        }
+    }
     FindClose(find);
-    if (!found)
-        return ItemReach::Gone;
-    return PutEntryName(path, pathSize, dirLength, entry.cAlternateFileName, "") ? ItemReach::Reached
-                                                                                 : ItemReach::NoName;
+    switch (tally.Result()) {
+    case ListedName::Ambiguous:
+        return ItemReach::NoName;
+    case ListedName::Missing:
+        return whole ? ItemReach::Gone : ItemReach::Failed;
+    case ListedName::Unique:
+        break;
+    }
+    if (!whole)
+        return ItemReach::Failed;
+    return PutListedEntryPath(path, pathSize, dirLength, listed) ? ItemReach::Reached : ItemReach::NoName;
 }
 
 }  // namespace
@@ -91,14 +115,9 @@ ItemReach ReachSelectedItem(const char* canonical, char* out, size_t outSize)
         part[nameLength] = '\0';
         if (used > 3)
             out[used++] = '\\';
-        if (IsPlainEntryName(part)) {
-            if (!PutEntryName(out, outSize, used, part, ""))
-                return ItemReach::NoName;
-        } else {
-            ItemReach reach = PutShortNameOf(out, outSize, used, part);
-            if (reach != ItemReach::Reached)
-                return reach;
-        }
+        ItemReach reach = PutListedName(out, outSize, used, part);
+        if (reach != ItemReach::Reached)
+            return reach;
         used = strlen(out);
         name = end ? end + 1 : name + nameLength;
     }

@@ -36,9 +36,12 @@ enum class ItemReach {
 };
 
 // The path by which the item that a canonical drive path names is acted on:
-// each name as it stands where Windows takes it as that very name, else the
-// short name of the entry listed under exactly that name. "x." is so never
-// taken for its twin "x", which Windows would open by that spelling.
+// for each name, the one entry of its folder listed under it (listedname.h),
+// by its long name where that finds this very entry, else by its short name.
+// "x." is so never taken for its twin "x", which Windows would open by that
+// spelling. A name that more than one entry lists under, in any case (two
+// "??.txt" from a disk written under another code page), says nothing of
+// which one was selected: NoName, and nothing is reached.
 ItemReach ReachSelectedItem(const char* canonical, char* out, size_t outSize);
 
 #endif

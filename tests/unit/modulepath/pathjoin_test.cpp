@@ -5,9 +5,11 @@
 
 #include <random>
 #include <string.h>
+#include <strings.h>
 #include <string>
 #include <vector>
 
+#include "modulepath/listedname.h"
 #include "modulepath/pathjoin.h"
 
 namespace {
@@ -99,6 +101,47 @@ TEST(PutEntryName, OnlyAPlainNameNamesItsEntryAndNoOther)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.plain, IsPlainEntryName(c.name)) << c.name;
+}
+
+// The system's comparison as far as these names need it: ASCII letters.
+bool SameName(const char* a, const char* b)
+{
+    return strcasecmp(a, b) == 0;
+}
+
+TEST(ListedNameTally, ANameMeansTheOneEntryListedUnderIt)
+{
+    typedef std::vector<std::pair<const char*, const char*>> Listing;   // long and short names
+    const struct {
+        const char* what;
+        Listing listing;
+        const char* name;
+        ListedName result;
+        std::vector<int> listedUnder;   // the entries that list under the name
+    } cases[] = {
+        {"two names the code page cannot show", {{"??.txt", "_~1.TXT"}, {"b.txt", ""}, {"??.txt", "_~2.TXT"}},
+         "??.txt", ListedName::Ambiguous, {0, 2}},
+        {"one of them", {{"??.txt", "_~1.TXT"}, {"?.txt", "_~2.TXT"}}, "??.txt", ListedName::Unique, {0}},
+        {"twins in case alone", {{"Report.doc", ""}, {"REPORT.DOC", ""}}, "report.doc", ListedName::Ambiguous,
+         {0, 1}},
+        {"a short name that is another entry's long name",
+         {{"long name.txt", "LONGNA~1.TXT"}, {"longna~1.txt", ""}}, "LONGNA~1.TXT", ListedName::Ambiguous, {0, 1}},
+        {"by its short name", {{"long name.txt", "LONGNA~1.TXT"}, {"x", ""}}, "longna~1.txt", ListedName::Unique,
+         {0}},
+        {"the twin without the dot is another name", {{"x", ""}, {"x.", "X~1"}}, "x.", ListedName::Unique, {1}},
+        {"none", {{"a", ""}, {"ab", "AB~1"}}, "b", ListedName::Missing, {}},
+        {"an empty folder", {}, "a", ListedName::Missing, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ListedNameTally tally(c.name, SameName);
+        std::vector<int> listed;
+        for (size_t i = 0; i < c.listing.size(); ++i)
+            if (tally.Add(c.listing[i].first, c.listing[i].second))
+                listed.push_back((int)i);
+        EXPECT_EQ(c.result, tally.Result());
+        EXPECT_EQ(c.listedUnder, listed);
+    }
 }
 
 TEST(CanonicalPath, OneSpellingThatKeepsEveryName)

@@ -501,6 +501,13 @@ TEST_F(ForceDelete, EachSelectionActsOnItsOwnItemsOrSaysWhy)
          kFileCaption, "'" + In("A\\B\\y") + "'", {"\\A", "\\A\\B"}, ""},
         {"a file in use mid-selection", "touch a b c", {"a", "b", "c"}, "b", kItemsCaption, "these 3 items",
          {"\\b", "\\c"}, Stopped(In("b"), kInUse)},
+        // Names the code page cannot show list alike, and so do twins in
+        // case alone: the name says nothing of which one was selected.
+        {"one of two names outside the code page", "touch b \xE6\x97\xA5\xE6\x9C\xAC.txt \xE4\xB8\xAD\xE6\x96\x87.txt",
+         {"b", "??.txt"}, nullptr, kItemsCaption, "these 2 items", {"\\??.txt", "\\??.txt"},
+         Stopped(In("??.txt"), kUnreachable)},
+        {"one of two twins in case alone", "touch b a.txt A.TXT", {"b", "a.txt"}, nullptr, kItemsCaption,
+         "these 2 items", {"\\A.TXT", "\\a.txt"}, Stopped(In("a.txt"), kUnreachable)},
         {"a drive beside an item", "touch a", {"a", "D:\\FD\\.."}, nullptr, nullptr, "", {"\\a"},
          "'D:\\' is a whole drive. ForceDelete does not remove drives.\n\nNothing was deleted."},
         {"the Trashcan", "touch a", {"a", trashcan}, nullptr, nullptr, "", {"\\a"}, "'" + trashcan + refusedTrashcan},
