@@ -35,6 +35,17 @@ const int kRemoveAnimation = 163;
 
 char DriveLetter(LONG drive) { return (char)(drive + 64); }
 
+// Tracking is set up on fixed and RAM drives only (the drive page offers
+// itself nowhere else). A letter that the driver still marks protected but
+// that now names a network share, a floppy or a CD holds some other disk's
+// Trashcan, which is not this machine's to empty.
+bool HoldsTrashcan(LONG drive)
+{
+    char root[] = {DriveLetter(drive), ':', '\\', '\0'};
+    UINT type = GetDriveTypeA(root);
+    return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+}
+
 DWORD WINAPI SearchWorker(void* param)
 {
     ProgressRun* run = RunOf<ProgressRun>(param);
@@ -43,7 +54,7 @@ DWORD WINAPI SearchWorker(void* param)
     ScanDisplay display = {run->dialog, Instance, IDS_DRIVE_FORMAT};
     for (LONG drive = 1; drive <= kDriveSlots && !*run->cancel; ++drive) {
         // A failed request reads as not protected.
-        if (!QueryDriveRecord(drive).enabled)
+        if (!QueryDriveRecord(drive).enabled || !HoldsTrashcan(drive))
             continue;
         ScanResult found = ScanTrashcan(DriveLetter(drive), LowerCasePattern, display, run->cancel);
         TotalFiles += found.files;

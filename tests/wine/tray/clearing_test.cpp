@@ -83,7 +83,7 @@ protected:
     {
         AppletTest::SetUp();
         RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
-        for (char drive : {'D', 'E'}) {
+        for (char drive : {'D', 'E', 'F', 'N'}) {
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
             ASSERT_TRUE(files::MakeDirs(files::Trashcan(drive)));
         }
@@ -93,7 +93,7 @@ protected:
         applet_.Kill();
         traytest::KillStrayApplets();
         RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
-        for (char drive : {'D', 'E'})
+        for (char drive : {'D', 'E', 'F', 'N'})
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
         AppletTest::TearDown();
     }
@@ -215,12 +215,20 @@ TEST_F(TrayClearing, PreferencesChooseWhatWindowsEndingDoes)
 
     ASSERT_TRUE(files::MakeFile(In('D', "deleted.txt"), 10));
     ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf"), 10));
+    // Letters the driver marks protected that now name a floppy and a
+    // network share: their Trashcans are not this machine's disks'.
+    for (char drive : {'F', 'N'}) {
+        ASSERT_TRUE(standin::Protect(drive));
+        ASSERT_TRUE(files::MakeFile(In(drive, "other.txt"), 10));
+    }
     standin::TakeLog();
     {
         EndSession ending(window_);
         EXPECT_EQ(TRUE, ending.Answer());
     }
     EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
+    for (char drive : {'F', 'N'})
+        EXPECT_TRUE(files::Exists(In(drive, "other.txt"))) << drive;
     std::vector<unsigned> codes = standin::TakeCodes();
     EXPECT_EQ(26, Count(codes, 7));
     EXPECT_EQ(1, Count(codes, 12));
