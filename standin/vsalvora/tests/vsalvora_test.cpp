@@ -21,7 +21,7 @@ const UINT kNotifyMessage = WM_USER + 2;
 // A public request exactly as the product sends it: a fresh handle opened
 // the Windows 95 way, one DeviceIoControl, close.
 bool Request(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
-             DWORD* error = nullptr, DWORD* count = nullptr)
+             DWORD* error = nullptr)
 {
     HANDLE h = CreateFileA(VSCTL_PUBLIC_NAME_A, 0, 0, NULL, 0, 0, NULL);
     if (h == INVALID_HANDLE_VALUE) {
@@ -32,7 +32,6 @@ bool Request(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
     BOOL ok = DeviceIoControl(h, code, const_cast<void*>(in), inSize, out, outSize, &returned,
                               NULL);
     if (error) *error = ok ? 0 : GetLastError();
-    if (count) *count = returned;
     CloseHandle(h);
     return ok != FALSE;
 }
@@ -416,47 +415,6 @@ TEST_F(VSalvora, FailMaskFailsChosenRequestsWithoutTheirEffects)
     const DWORD none = 0;
     ASSERT_TRUE(Control(VSCTL_SET_FAILMASK, &none, 4));
     EXPECT_EQ(QueryState(), 1);
-}
-
-TEST_F(VSalvora, OneDrivesRecordFailsOrComesShort)
-{
-    const unsigned char record[8] = {4, 1, 0x00, 0x10, 0x34, 0x12, 10, 7};
-    ASSERT_TRUE(Control(VSCTL_SET_DRIVE, record, 8));
-    const struct {
-        unsigned char answer;
-        bool ok;
-        DWORD count;
-    } cases[] = {{VSCTL_ANSWER_FAIL, false, 0}, {0, true, 0}, {3, true, 3}, {7, true, 7},
-                 {VSCTL_ANSWER_FULL, true, 8}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE((int)c.answer);
-        const unsigned char set[2] = {4, c.answer};
-        ASSERT_TRUE(Control(VSCTL_SET_ANSWER, set, 2));
-        EXPECT_EQ(c.answer, Status().answers[3]);
-        unsigned char out[8];
-        memset(out, 0xAA, sizeof(out));
-        DWORD drive = 4, count = 0xEEEE, error = 0;
-        EXPECT_EQ(c.ok, Request(7, &drive, 4, out, 8, &error, &count));
-        if (c.ok) {
-            EXPECT_EQ(c.count, count);
-            EXPECT_EQ(0, memcmp(out, record, c.count));
-        } else {
-            EXPECT_EQ((DWORD)ERROR_GEN_FAILURE, error);
-            EXPECT_EQ(0xAA, out[0]);
-        }
-        // The other drives answer whole.
-        drive = 5;
-        EXPECT_TRUE(Request(7, &drive, 4, out, 8, NULL, &count));
-        EXPECT_EQ(8u, count);
-    }
-    Log log = ReadLog();
-    ASSERT_EQ(10u, log.entries.size());
-    EXPECT_EQ(0u, log.entries[0].succeeded);
-    EXPECT_EQ(1u, log.entries[2].succeeded);
-
-    ASSERT_TRUE(Control(VSCTL_RESET, NULL, 0));
-    for (unsigned char answer : Status().answers)
-        EXPECT_EQ(VSCTL_ANSWER_FULL, answer);
 }
 
 TEST_F(VSalvora, ControlRequestsCheckTheirSizes)

@@ -111,36 +111,29 @@ bool SameName(const char* a, const char* b)
 
 TEST(ListedNameTally, ANameMeansTheOneEntryListedUnderIt)
 {
-    typedef std::vector<std::pair<const char*, const char*>> Listing;   // long and short names
+    // Listings of long and short names, and the last entry listed under the
+    // name: for a unique name, the one it means.
     const struct {
-        const char* what;
-        Listing listing;
+        std::vector<std::pair<const char*, const char*>> listing;
         const char* name;
         ListedName result;
-        std::vector<int> listedUnder;   // the entries that list under the name
+        int last;
     } cases[] = {
-        {"two names the code page cannot show", {{"??.txt", "_~1.TXT"}, {"b.txt", ""}, {"??.txt", "_~2.TXT"}},
-         "??.txt", ListedName::Ambiguous, {0, 2}},
-        {"one of them", {{"??.txt", "_~1.TXT"}, {"?.txt", "_~2.TXT"}}, "??.txt", ListedName::Unique, {0}},
-        {"twins in case alone", {{"Report.doc", ""}, {"REPORT.DOC", ""}}, "report.doc", ListedName::Ambiguous,
-         {0, 1}},
-        {"a short name that is another entry's long name",
-         {{"long name.txt", "LONGNA~1.TXT"}, {"longna~1.txt", ""}}, "LONGNA~1.TXT", ListedName::Ambiguous, {0, 1}},
-        {"by its short name", {{"long name.txt", "LONGNA~1.TXT"}, {"x", ""}}, "longna~1.txt", ListedName::Unique,
-         {0}},
-        {"the twin without the dot is another name", {{"x", ""}, {"x.", "X~1"}}, "x.", ListedName::Unique, {1}},
-        {"none", {{"a", ""}, {"ab", "AB~1"}}, "b", ListedName::Missing, {}},
-        {"an empty folder", {}, "a", ListedName::Missing, {}},
+        {{{"??.txt", "_~1.TXT"}, {"b.txt", ""}, {"??.txt", "_~2.TXT"}}, "??.txt", ListedName::Ambiguous, 2},
+        {{{"Report.doc", ""}, {"REPORT.DOC", ""}}, "report.doc", ListedName::Ambiguous, 1},
+        {{{"long name.txt", "LONGNA~1.TXT"}, {"longna~1.txt", ""}}, "LONGNA~1.TXT", ListedName::Ambiguous, 1},
+        {{{"x", ""}, {"long name.txt", "LONGNA~1.TXT"}}, "longna~1.txt", ListedName::Unique, 1},
+        {{{"x", ""}, {"x.", "X~1"}, {"y", ""}}, "x.", ListedName::Unique, 1},
+        {{{"a", ""}, {"ab", "AB~1"}}, "b", ListedName::Missing, -1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
         ListedNameTally tally(c.name, SameName);
-        std::vector<int> listed;
+        int last = -1;
         for (size_t i = 0; i < c.listing.size(); ++i)
             if (tally.Add(c.listing[i].first, c.listing[i].second))
-                listed.push_back((int)i);
-        EXPECT_EQ(c.result, tally.Result());
-        EXPECT_EQ(c.listedUnder, listed);
+                last = (int)i;
+        EXPECT_EQ(c.result, tally.Result()) << c.name;
+        EXPECT_EQ(c.last, last) << c.name;
     }
 }
 
