@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <stddef.h>
 
+#include "driver/drives.h"
+
 // Request codes. Their low two bits are the buffer method the driver sees;
 // the codes are the driver's own and must not be rewritten with CTL_CODE.
 enum DriverRequestCode {
@@ -25,16 +27,6 @@ enum DriverRequestCode {
 
 #pragma pack(push, 1)
 
-// Exchanged by GetDriveInfo (driver to caller) and SetDriveInfo.
-struct DriveRecord {
-    BYTE drive;          // 1 for A: .. 26 for Z:
-    BYTE enabled;        // nonzero: the drive is protected
-    WORD clusterSize;    // bytes per cluster, low 16 bits
-    WORD maxClusters;    // Trashcan limit in clusters
-    BYTE maxPercent;     // the same limit in percent of the drive, 0..100
-    BYTE dayCount;       // 0..100; 0 when the day count is off
-};
-
 // Sent with RegisterNotifyWindow. Window handles are 32-bit values on every
 // Windows, so the 64-bit build loses nothing here.
 struct NotifyRegistration {
@@ -44,13 +36,6 @@ struct NotifyRegistration {
 
 #pragma pack(pop)
 
-static_assert(sizeof(DriveRecord) == 8, "drive record is 8 bytes");
-static_assert(offsetof(DriveRecord, drive) == 0, "drive at 0");
-static_assert(offsetof(DriveRecord, enabled) == 1, "enabled at 1");
-static_assert(offsetof(DriveRecord, clusterSize) == 2, "cluster size at 2");
-static_assert(offsetof(DriveRecord, maxClusters) == 4, "maximum clusters at 4");
-static_assert(offsetof(DriveRecord, maxPercent) == 6, "maximum percent at 6");
-static_assert(offsetof(DriveRecord, dayCount) == 7, "day count at 7");
 static_assert(sizeof(NotifyRegistration) == 8, "registration record is 8 bytes");
 static_assert(offsetof(NotifyRegistration, message) == 4, "message at 4");
 

@@ -40,15 +40,13 @@ const int kSizeTextSize = 34;
 const int kScanAnimation = 152;
 const int kRemoveAnimation = 163;
 
-char DriveLetter(LONG drive) { return (char)(drive + 64); }
-
 DWORD WINAPI ScanWorker(void* param)
 {
     ScanRun* run = RunOf<ScanRun>(param);
     // A drive number without a slot is never sent to the driver; a failed
     // request reads as not protected. Either way nothing is counted.
     DriveRecord record = {};
-    if (run->drive >= 1 && run->drive <= 26)
+    if (IsDriveNumber(run->drive))
         record = QueryDriveRecord((int)run->drive);
     if (record.enabled) {
         ScanDisplay display = {run->dialog, DllModule, IDS_DRIVE_FORMAT};

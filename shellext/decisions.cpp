@@ -4,23 +4,6 @@
 
 #include "shellext/resource.h"
 
-int DriveNumberOfPath(const char* path)
-{
-    if (!path || path[0] < 'A' || path[0] > 'Z')
-        return 0;
-    return path[0] - 'A' + 1;
-}
-
-int PageDriveOfPath(const char* path)
-{
-    if (!path)
-        return 0;
-    char first[2] = {path[0], '\0'};
-    if (first[0] >= 'a' && first[0] <= 'z')
-        first[0] = (char)(first[0] - 'a' + 'A');
-    return DriveNumberOfPath(first);
-}
-
 CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int32_t count,
                               size_t firstPathLength, int driveNumber)
 {

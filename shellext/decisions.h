@@ -8,6 +8,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "driver/drives.h"
+
 enum class HandlerKind { Drive, Folder, File };
 enum class CompanionKind { ContextMenu, PropertySheet };
 
@@ -21,16 +23,6 @@ enum class CompanionRule { Refused, Accepted, NeedsProtectedDrive };
 // rule: the property page reads its drive from the path itself).
 CompanionRule DecideCompanion(HandlerKind handler, CompanionKind companion, int32_t count,
                               size_t firstPathLength, int driveNumber);
-
-// 1 for A: to 26 for Z: from the first character of a path, upper-case
-// letters only (the shell hands over upper-case drive letters); 0 for any
-// other path, which has no slot in the 26-drive tables and is never sent to
-// the driver.
-int DriveNumberOfPath(const char* path);
-
-// The drive a property page is opened for: as DriveNumberOfPath, but a
-// lower-case letter is taken as its upper-case drive.
-int PageDriveOfPath(const char* path);
 
 // The command identifiers a handler's menu uses, and the strings of each.
 struct MenuItemPlan {

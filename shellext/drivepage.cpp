@@ -10,10 +10,9 @@
 #include <string.h>
 
 #include "driver/driver.h"
-#include "inifile/inifile.h"
 #include "modulepath/modulepath.h"
 #include "shellext/cleartrashcan.h"
-#include "shellext/decisions.h"
+#include "shellext/drivesettings.h"
 #include "shellext/messages.h"
 #include "shellext/pagevalues.h"
 #include "shellext/resource.h"
@@ -33,18 +32,7 @@ static_assert(sizeof ObjectCount == sizeof(UINT), "ObjectCount is a 32-bit count
 const DWORD kPageFlags = PSP_USEICONID | PSP_USETITLE | PSP_USEREFPARENT;
 static_assert(kPageFlags == 0x4C, "icon, title and reference parent");
 
-const char kIniName[] = "Salvora.ini";
-const char kIniSection[] = "Salvora";
-const char kIniKey[] = "Drive";
 const char kHelpName[] = "slvrsext.hlp";
-
-// The write-back's turn, one Apply at a time across the threads (each sheet
-// has its own) and processes (a second shell) of the machine. The name is
-// shared by every copy of the extension, as Salvora.ini is.
-const char kWriteBackMutex[] = "Salvora.ini write-back";
-// How long an Apply waits for another one's turn to end: a turn sends one
-// record, reads 26 and writes a small file, so this is already a hung one.
-const DWORD kWriteBackWait = 10000;
 
 // Posted by the page to itself at WM_INITDIALOG. A sheet may reset its
 // Apply button after it has created the page (Wine's does), which would undo
@@ -78,28 +66,6 @@ const int kTrackingFollowers[] = {
     IDC_PAGE_UNDELETE,      IDC_PAGE_CLEAR_LABEL,    IDC_PAGE_UNDELETE_LABEL,
     IDC_PAGE_UNDELETE_GROUP, IDC_PAGE_TRASHCAN_GROUP, IDC_PAGE_CLEAR_GROUP,
 };
-
-void RootOf(int drive, char root[4])
-{
-    root[0] = (char)('A' + drive - 1);
-    root[1] = ':';
-    root[2] = '\\';
-    root[3] = '\0';
-}
-
-DriveValues ValuesOf(const DriveRecord& record)
-{
-    DriveValues values = {record.drive,      record.enabled,    record.clusterSize,
-                          record.maxClusters, record.maxPercent, record.dayCount};
-    return values;
-}
-
-DriveRecord RecordOf(const DriveValues& values)
-{
-    DriveRecord record = {values.drive,       values.enabled,    values.clusterSize,
-                          values.maxClusters, values.maxPercent, values.dayCount};
-    return record;
-}
 
 DrivePage* PageOf(HWND window)
 {
@@ -173,7 +139,7 @@ void InitDrivePage(DrivePage* page, const DriveRecord& record)
                       &totalClusters);
     page->disk = GeometryOf(sectorsPerCluster, bytesPerSector, totalClusters);
 
-    PageStart start = PageStartOf(ValuesOf(record));
+    PageStart start = PageStartOf(record);
     page->trackingEnabled = start.tracking;
     page->maxPercent = start.maxPercent;
     page->dayCount = start.dayCount;
@@ -210,93 +176,7 @@ bool ValidateDayCount(DrivePage* page)
     return true;
 }
 
-// --- Salvora.ini -----------------------------------------------------------
-
-void WriteDriveEntries(TINIFile* ini, const DriveValues table[kDriveSlots])
-{
-    char texts[kDriveSlots][kDriveEntrySize];
-    int count = DriveEntryTexts(table, texts);
-    if (count == 0) {
-        // Entries left from drives that are no longer tracked would still
-        // claim tracking for them.
-        ini->ClearKeys(kIniSection, kIniKey);
-        return;
-    }
-    ini->WriteFirstString(kIniSection, kIniKey, texts[0]);
-    for (int i = 1; i < count; ++i)
-        ini->WriteNextString(texts[i]);
-    ini->WriteClose();
-}
-
-// False when the file could not be written. Lines that stand as the file
-// already holds them are not written again: the store compares first.
-bool FlushChanges(TINIFile* ini)
-{
-    ini->FlushFile();
-    return ini->LastFlush != IniFlushFailed;
-}
-
-// Records the drives that have tracking on as the "Drive" entries of
-// Salvora.ini, keeping the rest of the file. False when the file could not
-// be read or written.
-bool SaveDriveEntries(const DriveValues table[kDriveSlots])
-{
-    char path[kPathBufferSize];
-    if (!ModuleSiblingPath(DllModule, kIniName, path))
-        return false;
-    TINIFile* ini = new (std::nothrow) TINIFile(path);
-    if (!ini)
-        return false;
-    bool saved = false;
-    int32_t status = ini->ReadFile();
-    // A missing file is an empty one; any other failure leaves lines that
-    // are not the file, which must not be written over it.
-    if (status == IniSuccess || status == IniFileMissing) {
-        WriteDriveEntries(ini, table);
-        saved = FlushChanges(ini);
-    }
-    // Written once, and checked: the destructor must not try again unseen.
-    ini->WriteMode &= ~FlushOnDestroy;
-    delete ini;
-    return saved;
-}
-
 // --- Apply -----------------------------------------------------------------
-
-// Held from the driver's records to the file written from them: otherwise
-// two Applies that read the records at the same moment each write a file
-// without the other's drive, and the last one wins.
-class WriteBackTurn {
-public:
-    WriteBackTurn() : mutex_(CreateMutexA(NULL, FALSE, kWriteBackMutex)), held_(false)
-    {
-        // An owner that ended inside its turn left the file whole (it is
-        // replaced only once complete), so its turn is ours.
-        if (mutex_) {
-            DWORD wait = WaitForSingleObject(mutex_, kWriteBackWait);
-            held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-        }
-    }
-    ~WriteBackTurn() { End(); }
-
-    bool Held() const { return held_; }
-    void End()
-    {
-        if (held_)
-            ReleaseMutex(mutex_);
-        held_ = false;
-        if (mutex_)
-            CloseHandle(mutex_);
-        mutex_ = NULL;
-    }
-
-private:
-    HANDLE mutex_;
-    bool held_;
-
-    WriteBackTurn(const WriteBackTurn&);
-    WriteBackTurn& operator=(const WriteBackTurn&);
-};
 
 // Hands the page's values to the driver and records every tracked drive in
 // Salvora.ini. False, with nothing sent or written, when the day count is
@@ -313,37 +193,10 @@ bool ApplyDrivePage(DrivePage* page)
             return false;
     }
 
-    // Without the turn the driver still gets the values; the file is left
-    // alone, and the user is told so.
-    WriteBackTurn turn;
-    DriveValues table[kDriveSlots];
-    bool allRead = true;
-    for (int drive = 1; drive <= kDriveSlots; ++drive) {
-        char root[4];
-        RootOf(drive, root);
-        DriveRecord record;
-        allRead = ReadDriveRecord(root, &record) && allRead;
-        table[drive - 1] = ValuesOf(record);
-    }
-    DriveValues& current = table[page->drive - 1];
-    current.drive = (uint8_t)page->drive;
-    current.enabled = page->trackingEnabled ? 1 : 0;
-
-    DWORD returned = 0;
-    if (page->trackingEnabled) {
-        current = TrackedDriveValues(page->drive, page->disk, page->maxPercent, page->dayCount);
-        DriveRecord record = RecordOf(current);
-        DriverRequest(SetDriveInfo, &record, sizeof record, NULL, 0, &returned);
-    } else {
-        WORD number = (WORD)page->drive;
-        DriverRequest(DisableDrive, &number, sizeof number, NULL, 0, &returned);
-    }
-
-    // The driver has the new values whatever happens to the file. A record
-    // that did not come would read as a drive without tracking and take its
-    // entry away: the file then stays as it is.
-    bool saved = allRead && turn.Held() && SaveDriveEntries(table);
-    turn.End();
+    DriveRecord settings = {(uint8_t)page->drive, 0, 0, 0, 0, 0};
+    if (page->trackingEnabled)
+        settings = TrackedDriveRecord(page->drive, page->disk, page->maxPercent, page->dayCount);
+    bool saved = WriteBackDriveSettings(settings);
     if (!saved)
         ShowMessage(page->window, IDS_CANNOT_SAVE_CONFIG);
     page->pageModified = false;
@@ -431,8 +284,8 @@ void OnInitDialog(HWND window, const PROPSHEETPAGEA* description)
     // A drive whose record the driver does not give cannot be shown as it
     // is, and OK must not switch it off for looking untracked.
     bool known = false;
-    if (drive >= 1 && drive <= kDriveSlots) {
-        RootOf(drive, root);
+    if (IsDriveNumber(drive)) {
+        DriveRoot(drive, root);
         known = ReadDriveRecord(root, &record);
     }
     DrivePage* page = known ? new (std::nothrow) DrivePage() : NULL;
@@ -457,35 +310,39 @@ void OnInitDialog(HWND window, const PROPSHEETPAGEA* description)
     PostMessageA(window, WM_PAGEREADY, 0, 0);
 }
 
+void OnDestroyed(HWND window, DrivePage* page)
+{
+    SetWindowLongPtrA(window, DWLP_USER, 0);
+    delete page;
+}
+
+// A page that could not read its drive has no DrivePage: it takes help and
+// nothing else.
 INT_PTR CALLBACK DrivePageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
+    DrivePage* page = PageOf(window);
+    switch (message) {
+    case WM_INITDIALOG:
         OnInitDialog(window, reinterpret_cast<const PROPSHEETPAGEA*>(lParam));
         return TRUE;
-    }
-    DrivePage* page = PageOf(window);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, DWLP_USER, 0);
-        delete page;
+    case WM_NCDESTROY:
+        OnDestroyed(window, page);
         return FALSE;
-    }
-    if (message == WM_HELP) {
+    case WM_HELP:
         ShowHelp(window, reinterpret_cast<const HELPINFO*>(lParam));
         return TRUE;
-    }
-    if (!page)
-        return FALSE;
-    switch (message) {
     case WM_COMMAND:
-        OnCommand(page, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+        if (page)
+            OnCommand(page, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return FALSE;
     case WM_HSCROLL:
-        UpdatePercentText(page);
+        if (page)
+            UpdatePercentText(page);
         return FALSE;
     case WM_NOTIFY:
-        return OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+        return page ? OnNotify(page, reinterpret_cast<const NMHDR*>(lParam)) : FALSE;
     case WM_PAGEREADY:
-        if (page->pageModified)
+        if (page && page->pageModified)
             MarkPageChanged(page);
         return TRUE;
     }
@@ -496,13 +353,17 @@ INT_PTR CALLBACK DrivePageProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 HRESULT AddDrivePage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
 {
-    // A lower-case letter names its upper-case drive; a path that starts
-    // with no letter has no drive to speak of.
-    int drive = PageDriveOfPath(FirstPath);
+    // The shell names drives in upper case; a lower-case letter from
+    // another caller still names its drive. A path that starts with no
+    // letter has no drive to speak of.
+    char letter[2] = {FirstPath[0], '\0'};
+    if (letter[0] >= 'a' && letter[0] <= 'z')
+        letter[0] = (char)(letter[0] - 'a' + 'A');
+    int drive = DriveNumberOfPath(letter);
     if (drive == 0)
         return E_FAIL;
     char root[4];
-    RootOf(drive, root);
+    DriveRoot(drive, root);
     // Removable, network and CD drives get no page.
     UINT type = RootDriveType(root);
     if (type != DRIVE_FIXED && type != DRIVE_RAMDISK)

@@ -63,7 +63,7 @@ DiskGeometry GeometryOf(uint32_t sectorsPerCluster, uint32_t bytesPerSector,
     return disk;
 }
 
-PageStart PageStartOf(const DriveValues& record)
+PageStart PageStartOf(const DriveRecord& record)
 {
     PageStart start;
     start.tracking = record.enabled != 0;
@@ -158,27 +158,27 @@ uint16_t MaximumClusters(uint64_t diskSize, uint16_t percent, uint32_t clusterSi
     return clusters > 0xFFFF ? 0xFFFF : (uint16_t)clusters;
 }
 
-DriveValues TrackedDriveValues(int drive, const DiskGeometry& disk, uint16_t percent,
+DriveRecord TrackedDriveRecord(int drive, const DiskGeometry& disk, uint16_t percent,
                                uint8_t dayCount)
 {
-    DriveValues values;
-    values.drive = (uint8_t)drive;
-    values.enabled = 1;
+    DriveRecord record;
+    record.drive = (uint8_t)drive;
+    record.enabled = 1;
     // The record holds 16 bits of the cluster size.
-    values.clusterSize = (uint16_t)(disk.clusterSize & 0xFFFF);
-    values.maxClusters = MaximumClusters(disk.diskSize, percent, disk.clusterSize);
-    values.maxPercent = (uint8_t)(percent & 0xFF);
-    values.dayCount = dayCount;
-    return values;
+    record.clusterSize = (uint16_t)(disk.clusterSize & 0xFFFF);
+    record.maxClusters = MaximumClusters(disk.diskSize, percent, disk.clusterSize);
+    record.maxPercent = (uint8_t)(percent & 0xFF);
+    record.dayCount = dayCount;
+    return record;
 }
 
-int DriveEntryTexts(const DriveValues table[kDriveSlots], char texts[kDriveSlots][kDriveEntrySize])
+int DriveEntryTexts(const DriveRecord table[kDriveSlots], char texts[kDriveSlots][kDriveEntrySize])
 {
     int count = 0;
     for (int slot = 0; slot < kDriveSlots; ++slot) {
         if (!table[slot].enabled)
             continue;
-        const char letter[] = {(char)('A' + slot), '\0'};
+        const char letter[] = {DriveLetter(slot + 1), '\0'};
         TextOut text = Start(texts[count++], kDriveEntrySize);
         text.Put(letter);
         text.Put(":,");

@@ -8,15 +8,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// A drive record (the driver's 8 bytes) as plain fields.
-struct DriveValues {
-    uint8_t drive;
-    uint8_t enabled;
-    uint16_t clusterSize;
-    uint16_t maxClusters;
-    uint8_t maxPercent;
-    uint8_t dayCount;
-};
+#include "driver/drives.h"
 
 // The disk as GetDiskFreeSpaceA describes it. 64 bits: disks of 2 and 4 GB
 // and more must not wrap into small or negative sizes.
@@ -39,7 +31,7 @@ struct PageStart {
     char dayCountText[4];   // dayCount in decimal digits
 };
 
-PageStart PageStartOf(const DriveValues& record);
+PageStart PageStartOf(const DriveRecord& record);
 
 // The megabytes that percent of the disk stands for: (size div 100) times
 // percent div 1048576, every division truncating.
@@ -69,15 +61,14 @@ bool ParseDayCount(const char* text, uint8_t* dayCount);
 uint16_t MaximumClusters(uint64_t diskSize, uint16_t percent, uint32_t clusterSize);
 
 // The record the driver gets when tracking is on for the drive.
-DriveValues TrackedDriveValues(int drive, const DiskGeometry& disk, uint16_t percent,
+DriveRecord TrackedDriveRecord(int drive, const DiskGeometry& disk, uint16_t percent,
                                uint8_t dayCount);
 
 // The "Drive" entries of Salvora.ini: one "%c:,%i%%,%i" text (letter,
 // maximum percent, day count) for each drive whose record has tracking on,
 // drives A: to Z: in order; table[i] is the record of drive i + 1. Returns
 // how many were written into texts.
-const int kDriveSlots = 26;
 const size_t kDriveEntrySize = 16;
-int DriveEntryTexts(const DriveValues table[kDriveSlots], char texts[kDriveSlots][kDriveEntrySize]);
+int DriveEntryTexts(const DriveRecord table[kDriveSlots], char texts[kDriveSlots][kDriveEntrySize]);
 
 #endif

@@ -33,15 +33,14 @@ const DWORD kFinishWaitMs = 5000;
 const int kSearchAnimation = 152;
 const int kRemoveAnimation = 163;
 
-char DriveLetter(LONG drive) { return (char)(drive + 64); }
-
 // Tracking is set up on fixed and RAM drives only (the drive page offers
 // itself nowhere else). A letter that the driver still marks protected but
 // that now names a network share, a floppy or a CD holds some other disk's
 // Trashcan, which is not this machine's to empty.
 bool HoldsTrashcan(LONG drive)
 {
-    char root[] = {DriveLetter(drive), ':', '\\', '\0'};
+    char root[4];
+    DriveRoot(drive, root);
     UINT type = GetDriveTypeA(root);
     return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
 }

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include "driver/drives.h"
 #include "trashcan/trashcan.h"
 
 // One drive whose Trashcan holds at least one counted file.
@@ -24,8 +25,6 @@ struct TrashcanDriveRecord {
     LONG Drive;         // 1 for A: .. 26 for Z:
     BYTE Included;      // 1: to be emptied; flipped in the results list
 };
-
-const int kDriveSlots = 26;
 
 // The worker of the open progress dialog; joined before a run begins.
 extern WorkerSlot WorkerThread;

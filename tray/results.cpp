@@ -66,7 +66,7 @@ void SetSubItem(HWND list, int row, int column, char* text)
 
 void AddDriveRow(HWND list, int index, const TrashcanDriveRecord& record)
 {
-    char letter = (char)(record.Drive + 64);
+    char letter = DriveLetter(record.Drive);
     char label[kLabelSize];
     LowerCaseLabel(letter, label);
 

@@ -33,17 +33,6 @@ TEST(DriveNumber, UpperCaseLettersOnly)
     EXPECT_EQ(0, DriveNumberOfPath(nullptr));
 }
 
-TEST(DriveNumber, APageTakesLowerCaseLettersToo)
-{
-    EXPECT_EQ(4, PageDriveOfPath("D:\\"));
-    EXPECT_EQ(4, PageDriveOfPath("d:\\"));
-    EXPECT_EQ(1, PageDriveOfPath("a"));
-    EXPECT_EQ(26, PageDriveOfPath("z:"));
-    for (const char* path : {"@:\\", "[:\\", "`:\\", "{:\\", "\\\\SERVER\\SHARE", "\xC4:\\", ""})
-        EXPECT_EQ(0, PageDriveOfPath(path)) << path;
-    EXPECT_EQ(0, PageDriveOfPath(nullptr));
-}
-
 TEST(Companions, EachHandlersRule)
 {
     const struct {

@@ -162,7 +162,7 @@ TEST(DayCount, Syntax)
 TEST(PageStart, FromTheDriversRecord)
 {
     const struct Case {
-        DriveValues record;
+        DriveRecord record;
         bool tracking, dayCountChecked;
         uint16_t percent;
         uint8_t dayCount;
@@ -187,7 +187,7 @@ TEST(PageStart, FromTheDriversRecord)
 
 TEST(DriveRecord, WhatTheDriverGets)
 {
-    DriveValues v = TrackedDriveValues(4, GeometryOf(16, 512, 64000), 10, 5);
+    DriveRecord v = TrackedDriveRecord(4, GeometryOf(16, 512, 64000), 10, 5);
     EXPECT_EQ(4, v.drive);
     EXPECT_EQ(1, v.enabled);
     EXPECT_EQ(8192, v.clusterSize);
@@ -196,14 +196,14 @@ TEST(DriveRecord, WhatTheDriverGets)
     EXPECT_EQ(5, v.dayCount);
     // The record holds 16 bits of the cluster size; the limit is counted
     // in the whole size.
-    v = TrackedDriveValues(26, GeometryOf(128, 512, 1000), 100, 0);
+    v = TrackedDriveRecord(26, GeometryOf(128, 512, 1000), 100, 0);
     EXPECT_EQ(0, v.clusterSize);
     EXPECT_EQ(1000, v.maxClusters);
 }
 
 TEST(DriveEntries, OnePerTrackedDriveInOrder)
 {
-    DriveValues table[kDriveSlots] = {};
+    DriveRecord table[kDriveSlots] = {};
     char texts[kDriveSlots][kDriveEntrySize];
     EXPECT_EQ(0, DriveEntryTexts(table, texts));
 

@@ -765,7 +765,8 @@ TEST(DrivePageAdded, OnlyForFixedAndRamDrives)
         bool refused = false;
     } cases[] = {
         {"D:\\", S_OK},   {"M:\\", S_OK},   {"d:\\", S_OK},   {"F:\\", E_FAIL},
-        {"N:\\", E_FAIL}, {"R:\\", E_FAIL}, {"@:\\", E_FAIL}, {"\\\\SERVER\\SHARE", E_FAIL},
+        {"N:\\", E_FAIL}, {"R:\\", E_FAIL}, {"@:\\", E_FAIL}, {"`:\\", E_FAIL},
+        {"{:\\", E_FAIL}, {"\\\\SERVER\\SHARE", E_FAIL},
         {"D:\\", E_FAIL, true},
     };
     for (const Case& c : cases) {
