@@ -2,7 +2,14 @@
 // Trashcans at shutdown, and whether a failed start is explained.
 #include "tray/tray.h"
 
+#include "trashcan/progress.h"
+
 namespace {
+
+bool IsButtonChecked(HWND dialog, int control)
+{
+    return SendDlgItemMessageA(dialog, control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 // The radio buttons do not run in the order of the modes: the middle one
 // asks (2), the last one clears at once (1).
@@ -38,29 +45,15 @@ void TakeOverSettings(HWND dialog)
     WriteSettings();
 }
 
-}  // namespace
-
-bool IsButtonChecked(HWND dialog, int control)
-{
-    return SendDlgItemMessageA(dialog, control, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void ShowPreferences(HWND owner)
-{
-    DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_PREFERENCES), owner, PreferencesDialogProc, 0);
-}
-
 INT_PTR CALLBACK PreferencesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
         OnPreferencesInit(dialog);
         return TRUE;
-    case WM_HELP: {
-        const HELPINFO* help = reinterpret_cast<const HELPINFO*>(lParam);
-        ShowHelp(dialog, HELP_CONTEXTPOPUP, (WORD)help->iCtrlId);
+    case WM_HELP:
+        ShowPopupHelp(dialog, lParam);
         return FALSE;
-    }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
@@ -73,7 +66,7 @@ INT_PTR CALLBACK PreferencesDialogProc(HWND dialog, UINT message, WPARAM wParam,
             EndDialog(dialog, IDCANCEL);
             return TRUE;
         case IDC_PREFS_ABOUT:
-            DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_ABOUT), dialog, AboutDialogProc, 0);
+            ShowAbout(dialog);
             return FALSE;
         case IDC_HELP_BUTTON:
             ShowHelp(dialog, HELP_CONTEXT, IDH_PREFERENCES);
@@ -82,4 +75,11 @@ INT_PTR CALLBACK PreferencesDialogProc(HWND dialog, UINT message, WPARAM wParam,
         return FALSE;
     }
     return FALSE;
+}
+
+}  // namespace
+
+void ShowPreferences(HWND owner)
+{
+    RunModalDialog(Instance, IDD_PREFERENCES, owner, PreferencesDialogProc);
 }

@@ -151,11 +151,9 @@ INT_PTR CALLBACK ResultsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             ToggleSelectedDrive(dialog);
         return FALSE;
     }
-    case WM_HELP: {
-        const HELPINFO* help = reinterpret_cast<const HELPINFO*>(lParam);
-        ShowHelp(dialog, HELP_CONTEXTPOPUP, (WORD)help->iCtrlId);
+    case WM_HELP:
+        ShowPopupHelp(dialog, lParam);
         return FALSE;
-    }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:

@@ -34,10 +34,6 @@ extern HINSTANCE Instance;
 extern HWND MainWindow;
 extern HICON EnabledIcon;
 extern HICON DisabledIcon;
-// The icon of the most recent SetTrayIcon, so that removal names it.
-extern HICON CurrentIcon;
-// Set once the applet has been asked to end (Exit, or its window closed).
-extern bool Ending;
 
 // Settings (settings.cpp); their initial values are the defaults.
 extern int ShutdownClearMode;       // a ClearMode
@@ -46,20 +42,22 @@ extern int ShowStartupMessages;     // start-up messages only when 1
 // traywindow.cpp: the main window and its icon.
 bool QueryTrackingState();
 void SetTrayIcon(HWND window, DWORD action, HICON icon, UINT tipId);
-void UpdateTrayIcon(bool enabled);
+// Exit and the window's end both come here; the applet ends once.
 void RemoveTrayIconAndQuit(HWND window);
 void ShowStringMessage(UINT stringId);
 ATOM RegisterTrayClass();
 bool CreateTrayWindow();
-LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// traymenu.cpp: the menu, its commands, the about box, help and undelete.
+// traymenu.cpp: the menu, its commands, the about box and help.
 void ShowTrayMenu(HWND window);
-void AppendMenuString(HMENU menu, UINT flags, UINT id);
 void OnTrayCommand(HWND window, UINT id);
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The about box, modal, owned by the given window.
+void ShowAbout(HWND owner);
+// WinHelpA with the applet's help file beside it.
 void ShowHelp(HWND window, UINT command, WORD data);
-void LaunchUndelete(HWND window);
+// A dialog's WM_HELP: the pop-up help of the control the user asked about,
+// whose topic is its identifier unless topicOf says otherwise.
+void ShowPopupHelp(HWND dialog, LPARAM helpInfo, WORD (*topicOf)(int control) = NULL);
 
 // settings.cpp: reads both settings at start-up; stores both, false when
 // the key could not be opened or made.
@@ -68,12 +66,11 @@ bool WriteSettings();
 
 // preferences.cpp: the preferences dialog, modal, owned by the given window.
 void ShowPreferences(HWND owner);
-INT_PTR CALLBACK PreferencesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-bool IsButtonChecked(HWND dialog, int control);
 
 // clearing.cpp: empties the Trashcans of all protected drives; returns when
 // the whole flow, its dialogs included, is over. A call made while a run is
-// open (from within its dialogs' modal loops) does nothing.
+// open (from within its dialogs' modal loops) starts no second run; the
+// menu's is answered with a beep.
 void ClearAllTrashcans(int mode);
 // The user has asked the applet to end: a running worker stops at its next
 // check, and the open run ends without a further dialog.

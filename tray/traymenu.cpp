@@ -6,6 +6,7 @@
 
 #include "driver/driver.h"
 #include "modulepath/modulepath.h"
+#include "trashcan/progress.h"
 
 namespace {
 
@@ -22,11 +23,6 @@ void SendToDriver(DWORD code)
     DriverRequest(code, NULL, 0, NULL, 0, &returned);
 }
 
-void ShowAbout(HWND owner)
-{
-    DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc, 0);
-}
-
 void OnAboutInit(HWND dialog)
 {
     SetWindowLongA(dialog, GWL_EXSTYLE, GetWindowLongA(dialog, GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
@@ -36,13 +32,55 @@ void OnAboutInit(HWND dialog)
     SetDlgItemTextA(dialog, IDC_ABOUT_STATE, state);
 }
 
-}  // namespace
+WORD AboutTopic(int control)
+{
+    return control == IDOK ? IDH_ABOUT_OK : IDH_ABOUT_OTHER;
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        // The state line is written once; it does not follow later changes.
+        OnAboutInit(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_HELP:
+        ShowPopupHelp(dialog, lParam, AboutTopic);
+        return FALSE;
+    }
+    return FALSE;
+}
 
 void AppendMenuString(HMENU menu, UINT flags, UINT id)
 {
     char text[kMenuTextSize] = "";
     LoadStringA(Instance, id, text, sizeof text);
     AppendMenuA(menu, flags, id, text);
+}
+
+void LaunchUndelete(HWND window)
+{
+    char path[kPathBufferSize];
+    if (!ModuleSiblingPath(Instance, kUndeleteProgram, path)) {
+        ShowStringMessage(IDS_CANNOT_LAUNCH);
+        return;
+    }
+    HINSTANCE started = ShellExecuteA(window, NULL, path, NULL, NULL, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(started) < 32)
+        ShowStringMessage(IDS_CANNOT_LAUNCH);
+}
+
+}  // namespace
+
+void ShowAbout(HWND owner)
+{
+    RunModalDialog(Instance, IDD_ABOUT, owner, AboutDialogProc);
 }
 
 void ShowTrayMenu(HWND window)
@@ -92,28 +130,6 @@ void OnTrayCommand(HWND window, UINT id)
     }
 }
 
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        // The state line is written once; it does not follow later changes.
-        OnAboutInit(dialog);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, 1);
-            return TRUE;
-        }
-        return FALSE;
-    case WM_HELP: {
-        const HELPINFO* help = reinterpret_cast<const HELPINFO*>(lParam);
-        ShowHelp(dialog, HELP_CONTEXTPOPUP, help->iCtrlId == IDOK ? IDH_ABOUT_OK : IDH_ABOUT_OTHER);
-        return FALSE;
-    }
-    }
-    return FALSE;
-}
-
 void ShowHelp(HWND window, UINT command, WORD data)
 {
     // A help path that does not fit would be cut into another file's name:
@@ -124,14 +140,10 @@ void ShowHelp(HWND window, UINT command, WORD data)
     WinHelpA(window, path, command, data);
 }
 
-void LaunchUndelete(HWND window)
+void ShowPopupHelp(HWND dialog, LPARAM helpInfo, WORD (*topicOf)(int control))
 {
-    char path[kPathBufferSize];
-    if (!ModuleSiblingPath(Instance, kUndeleteProgram, path)) {
-        ShowStringMessage(IDS_CANNOT_LAUNCH);
+    const HELPINFO* help = reinterpret_cast<const HELPINFO*>(helpInfo);
+    if (!help)
         return;
-    }
-    HINSTANCE started = ShellExecuteA(window, NULL, path, NULL, NULL, SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(started) < 32)
-        ShowStringMessage(IDS_CANNOT_LAUNCH);
+    ShowHelp(dialog, HELP_CONTEXTPOPUP, topicOf ? topicOf(help->iCtrlId) : (WORD)help->iCtrlId);
 }

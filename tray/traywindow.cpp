@@ -13,10 +13,13 @@ HINSTANCE Instance = NULL;
 HWND MainWindow = NULL;
 HICON EnabledIcon = NULL;
 HICON DisabledIcon = NULL;
-HICON CurrentIcon = NULL;
-bool Ending = false;
 
 namespace {
+
+// The icon of the most recent SetTrayIcon, so that removal names it.
+HICON CurrentIcon = NULL;
+// Set once the applet has been asked to end (Exit, or its window closed).
+bool Ending = false;
 
 const char kMainWindowTitle[] = "Salvora Taskbar Icon";
 const char kMessageCaption[] = "Salvora";
@@ -60,6 +63,16 @@ void OnEnterIdle(WPARAM source, LPARAM idleWindow)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_HELP_BUTTON, 0), idleWindow);
 }
 
+void UpdateTrayIcon(bool enabled)
+{
+    if (enabled)
+        SetTrayIcon(MainWindow, NIM_MODIFY, EnabledIcon, IDS_TRACKING_ENABLED);
+    else
+        SetTrayIcon(MainWindow, NIM_MODIFY, DisabledIcon, IDS_TRACKING_DISABLED);
+}
+
+LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 }  // namespace
 
 bool QueryTrackingState()
@@ -85,18 +98,10 @@ void SetTrayIcon(HWND window, DWORD action, HICON icon, UINT tipId)
     Shell_NotifyIconA(action, &data);
 }
 
-void UpdateTrayIcon(bool enabled)
-{
-    if (enabled)
-        SetTrayIcon(MainWindow, NIM_MODIFY, EnabledIcon, IDS_TRACKING_ENABLED);
-    else
-        SetTrayIcon(MainWindow, NIM_MODIFY, DisabledIcon, IDS_TRACKING_DISABLED);
-}
-
 void RemoveTrayIconAndQuit(HWND window)
 {
-    // Exit from a menu opened inside a clearing run's dialogs, and then the
-    // window's own end, both come here: the applet ends once.
+    // Exit from a menu opened inside a clearing run's dialogs is followed
+    // by the window's own end.
     if (Ending)
         return;
     Ending = true;
@@ -138,6 +143,8 @@ bool CreateTrayWindow()
     return true;
 }
 
+namespace {
+
 LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -166,3 +173,5 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
+
+}  // namespace
