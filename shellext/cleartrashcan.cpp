@@ -15,11 +15,9 @@
 
 namespace {
 
-// The runs of the open flow, each filled when the flow reaches it; the scan
-// worker writes the count and size, which the shell's thread reads once the
-// worker has ended, and the removal takes them over. BeginFlow waits for an
-// earlier worker, so a run is never filled while another worker still reads
-// it.
+// The runs of the flow, each made when the flow reaches it; the scan worker
+// writes the count and size, which the shell's thread reads once the worker
+// has ended, and the removal takes them over.
 struct ScanRun : ProgressRun {
     LONG drive;              // 1 for A: to 26 for Z:, taken when the flow began
     LONG trashcanFileCount;
@@ -28,9 +26,6 @@ struct ScanRun : ProgressRun {
 struct DriveRemovalRun : RemovalRun {
     LONG drive;
 };
-
-ScanRun Scan;
-DriveRemovalRun Removal;
 
 const char kQuestionCaption[] = "Salvora";
 // The size text of the question: "%s" of string 15.
@@ -95,17 +90,17 @@ const ProgressDialogKind kRemoveDialog = {
     PrepareRemoval, RemoveWorker, 1, 2};
 
 // Yes only when the user said so: a box that a quit closed said nothing.
-bool UserConfirmsRemoval()
+bool UserConfirmsRemoval(const ScanRun& scan)
 {
     char format[kPathBufferSize] = "";
     LoadStringA(DllModule, IDS_CLEAR_QUESTION, format, sizeof format);
     char size[kSizeTextSize];
-    FormatSize(Scan.trashcanSizeKB, size, sizeof size, 2);
+    FormatSize(scan.trashcanSizeKB, size, sizeof size, 2);
     // The format is fixed and the count and size texts are bounded: the
     // question always fits.
     char question[kPathBufferSize];
-    DWORD_PTR args[3] = {(DWORD_PTR)Scan.trashcanFileCount, (DWORD_PTR)size,
-                         (DWORD_PTR)(BYTE)DriveLetter(Scan.drive)};
+    DWORD_PTR args[3] = {(DWORD_PTR)scan.trashcanFileCount, (DWORD_PTR)size,
+                         (DWORD_PTR)(BYTE)DriveLetter(scan.drive)};
     wvsprintfA(question, format, (va_list)args);
     int answer = MessageBoxA(NULL, question, kQuestionCaption, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL);
     return answer == IDYES && !QuitPending();
@@ -113,26 +108,30 @@ bool UserConfirmsRemoval()
 
 void RunClearing(int drive, HWND owner)
 {
-    Scan = ScanRun();
-    Scan.drive = drive;
-    if (RunFlowProgress(IDD_SCAN, owner, kScanDialog, &Scan) == -1 || CancelRequested)
+    RunHandle<ScanRun> scan;
+    if (!scan.Made())
+        return;
+    scan->drive = drive;
+    if (RunFlowProgress(IDD_SCAN, owner, kScanDialog, scan.get()) == -1 || CancelRequested)
         return;
     // The worker posted its last word; once it is gone, its count is all
     // there to read.
     if (!JoinFlowWorker())
         return;
-    if (Scan.trashcanFileCount <= 0) {
+    if (scan->trashcanFileCount <= 0) {
         MessageFromString(NULL, IDS_TRASHCAN_EMPTY, kShellExtCaption,
                           MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
         return;
     }
-    if (!UserConfirmsRemoval())
+    if (!UserConfirmsRemoval(*scan.get()))
         return;
-    Removal = DriveRemovalRun();
-    Removal.drive = Scan.drive;
-    Removal.total = Scan.trashcanFileCount;
-    Removal.reportFailure = ReportRemovalFailure;
-    if (RunFlowProgress(IDD_PROGRESS, owner, kRemoveDialog, &Removal) == -1)
+    RunHandle<DriveRemovalRun> removal;
+    if (!removal.Made())
+        return;
+    removal->drive = scan->drive;
+    removal->total = scan->trashcanFileCount;
+    removal->reportFailure = ReportRemovalFailure;
+    if (RunFlowProgress(IDD_PROGRESS, owner, kRemoveDialog, removal.get()) == -1)
         return;
     // A finished removal tells the driver about the purge before the flow
     // is over. A cancelled worker is not waited for; the next flow waits.

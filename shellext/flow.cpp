@@ -9,7 +9,7 @@ namespace {
 
 WorkerSlot Worker;
 FlowGuard Flow(Worker);
-const ProgressCells Cells = {CancelRequested, ProgressDialog, Worker, THREAD_PRIORITY_NORMAL, true};
+const ProgressCells Cells = {CancelRequested, &ProgressDialog, Worker, THREAD_PRIORITY_NORMAL, true};
 
 }  // namespace
 

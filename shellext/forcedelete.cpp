@@ -18,10 +18,6 @@
 
 namespace {
 
-// The run of the open flow. BeginFlow waits for an earlier worker, so a run
-// is never filled while another worker still reads it.
-ForceDeleteRun Run;
-
 // The system shell library's animation of deleting for good.
 const int kAnimation = 164;
 
@@ -123,7 +119,6 @@ DWORD WINAPI ForceDeleteWorker(void* param)
 
     if (!*run->cancel)
         PostMessageA(run->dialog, WM_WORKERDONE, 0, 0);
-    run->paths->Drop();
     return 0;
 }
 
@@ -154,29 +149,26 @@ bool RefusesSelection(TSelectionList* paths)
     return false;
 }
 
-// Takes over the held selection: the worker lets go of it when it ends, or
-// this flow does when no worker took it.
+// Takes over the held selection, which goes with the run.
 void ConfirmAndDelete(TSelectionList* paths, HWND owner)
 {
-    if (RefusesSelection(paths)) {
+    RunHandle<ForceDeleteRun> run;
+    if (!run.Made()) {
         paths->Drop();
         return;
     }
+    run->paths = paths;
+    if (RefusesSelection(paths))
+        return;
     ConfirmRequest request = {SelectionMode, paths->PathAt(0), paths->ItemCount};
     // Only Yes goes on; No, Escape, the close box and a quit end it here.
-    if (RunFlowDialog(IDD_CONFIRM, NULL, ConfirmDialogProc, (LPARAM)&request) != IDYES) {
-        paths->Drop();
+    if (RunFlowDialog(IDD_CONFIRM, NULL, ConfirmDialogProc, (LPARAM)&request) != IDYES)
         return;
-    }
-    Run = ForceDeleteRun();
-    Run.paths = paths;
-    Run.ask = AskAboutProtectedFile;
-    Run.walkOK = true;
-    INT_PTR result = RunFlowProgress(IDD_PROGRESS, owner, kProgressDialog, &Run);
-    if (!Run.started) {
-        paths->Drop();
+    run->ask = AskAboutProtectedFile;
+    run->walkOK = true;
+    INT_PTR result = RunFlowProgress(IDD_PROGRESS, owner, kProgressDialog, run.get());
+    if (!run->started)
         return;
-    }
     // A thread that is quitting has nobody left to watch the run.
     if (result == -1)
         CancelRequested = 1;
@@ -187,8 +179,8 @@ void ConfirmAndDelete(TSelectionList* paths, HWND owner)
         AnswerFlowWorker(IDNO);
     // A run that stopped short of the user's selection says where and why,
     // as the confirmation did what it would do: with no owner.
-    if (!CancelRequested && JoinFlowWorker() && StopMessageId(Run.stopReason))
-        PathMessage(NULL, StopMessageId(Run.stopReason), Run.stopPath);
+    if (!CancelRequested && JoinFlowWorker() && StopMessageId(run->stopReason))
+        PathMessage(NULL, StopMessageId(run->stopReason), run->stopPath);
 }
 
 }  // namespace

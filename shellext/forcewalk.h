@@ -22,6 +22,12 @@ enum class ProtectedFileAnswer { Yes, YesToAll, No, Cancel, NotAsked };
 // worker owns the rest. The dialog, its bar (104) and the cancel flag, which
 // a Cancel in a file confirmation sets too, are the ProgressRun's.
 struct ForceDeleteRun : ProgressRun {
+    ~ForceDeleteRun() override
+    {
+        if (paths)
+            paths->Drop();
+    }
+
     TSelectionList* paths;          // the confirmed selection, held for the run
     HWND actionText;                // the dialog's controls: 103
     HWND percentText;               // 105

@@ -70,13 +70,22 @@ INT_PTR RunModalDialog(HINSTANCE module, int id, HWND owner, DLGPROC proc, LPARA
     return QuitPending() ? -1 : answer;
 }
 
-DWORD WINAPI WorkerSlot::Run(void* param)
+void ReleaseRun(ProgressRun* run)
+{
+    // Only whether the count reached zero: Windows 95 tells no more.
+    if (InterlockedDecrement(&run->holders) == 0)
+        delete run;
+}
+
+DWORD WINAPI WorkerSlot::ThreadMain(void* param)
 {
     // The slot is not reused before this thread has ended, so what it says
     // about this worker stays put meanwhile.
     WorkerSlot* slot = static_cast<WorkerSlot*>(param);
     HMODULE module = slot->module_;
-    DWORD result = slot->proc_(slot->param_);
+    ProgressRun* run = slot->run_;
+    DWORD result = slot->proc_(run);
+    ReleaseRun(run);
     InterlockedDecrement(&slot->running_);
     // The module may be unloaded the moment its reference goes: nothing of
     // it may run after that, so the reference and the thread end together.
@@ -85,12 +94,12 @@ DWORD WINAPI WorkerSlot::Run(void* param)
     return result;
 }
 
-bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, void* param, int priority, HMODULE keepLoaded)
+bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, ProgressRun* run, int priority, HMODULE keepLoaded)
 {
     if (!Join())
         return false;
     proc_ = proc;
-    param_ = param;
+    run_ = run;
     module_ = NULL;
     if (keepLoaded) {
         char path[MAX_PATH];
@@ -102,8 +111,10 @@ bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, void* param, int priority, H
         }
     }
     InterlockedIncrement(&running_);
-    thread_ = CreateThread(NULL, 0, Run, this, 0, &id_);
+    InterlockedIncrement(&run->holders);
+    thread_ = CreateThread(NULL, 0, ThreadMain, this, 0, &id_);
     if (!thread_) {
+        InterlockedDecrement(&run->holders);
         InterlockedDecrement(&running_);
         if (module_)
             FreeLibrary(module_);
@@ -226,7 +237,8 @@ void OpenProgressDialog(HWND dialog, const OpenProgress& open)
 {
     const ProgressDialogKind& kind = *open.kind;
     ProgressRun* run = open.run;
-    open.cells->progressDialog = dialog;
+    if (open.cells->progressDialog)
+        *open.cells->progressDialog = dialog;
     run->dialog = dialog;
     run->bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
     CreateShellAnimation(dialog, kind.animationStyle, kind.animationX, kind.animationY, kind.animationWidth,

@@ -3,19 +3,22 @@
 // each, and ForceDelete).
 //
 // Who touches what: the flow and the dialog procedure run on the thread that
-// shows the dialogs (the applet's, or the shell's). The flow fills a run (a
-// ProgressRun and what its worker adds) before the dialog opens; the dialog
-// sets the run's dialog and bar, clears the deliverable's cancel flag and
-// only then starts the one worker, which gets the run as its parameter. From
-// then on the worker owns the run: it writes the dialog's controls, reads
-// the cancel flag between items and, when it ran to its end, posts
-// WM_WORKERDONE. Cancel sets the flag and ends the dialog at once; nobody
-// waits for the worker then, and the flow reads the run again only after the
-// worker has ended. The deliverable's cells (the cancel flag, the open
-// dialog, the worker slot) are shared by its flows, one flow at a time:
-// FlowGuard lets no flow begin while another is open or an earlier flow's
-// cancelled worker still runs, so no run is ever read by another run's
-// worker.
+// shows the dialogs (the applet's, or the shell's). The flow makes a run (a
+// ProgressRun and what its worker adds) on the heap and fills it before the
+// dialog opens; the dialog sets the run's dialog and bar, clears the
+// deliverable's cancel flag and only then starts the one worker, which gets
+// the run as its parameter. From then on the worker owns the run: it writes
+// the dialog's controls, reads the cancel flag between items and, when it
+// ran to its end, posts WM_WORKERDONE. Cancel sets the flag and ends the
+// dialog at once; nobody waits for the worker then, and the flow reads the
+// run again only after the worker has ended. A run is freed by whichever
+// lets go of it last, the flow or its worker (RunHandle), so a cancelled
+// worker that is still busy never reads freed memory or another run, and no
+// flow keeps a run beyond its own call. The deliverable's cells (the cancel
+// flag, the open dialog, the worker slot) are shared by its flows, one flow
+// at a time: FlowGuard lets no flow begin while another is open or an
+// earlier flow's cancelled worker still runs, so no worker ever sees
+// another run's Cancel cleared.
 //
 // The screen is brought up to date at most every kScreenIntervalMs while the
 // work moves, and at once where it stops, asks or ends: each change is a
@@ -29,6 +32,7 @@
 #define SALVORA_TRASHCAN_PROGRESS_H
 
 #include <windows.h>
+#include <new>
 
 #include "trashcan/progressids.h"
 
@@ -79,6 +83,8 @@ bool QuitPending();
 // quitting: then none is shown, and one the quit closed was not answered.
 INT_PTR RunModalDialog(HINSTANCE module, int id, HWND owner, DLGPROC proc, LPARAM param = 0);
 
+struct ProgressRun;
+
 // The one worker of a deliverable's open progress dialog. A cancelled worker
 // is not waited for by its dialog, but no flow may start while it still runs.
 // Start, Join and Stop are called by one flow at a time (FlowGuard sees to
@@ -90,12 +96,13 @@ public:
     WorkerSlot& operator=(const WorkerSlot&) = delete;
     ~WorkerSlot();
 
-    // Starts proc(param) on a thread of its own. With a module, the thread
-    // holds a reference on it to its very last instruction, so that a DLL is
-    // never unloaded under its worker. False, after MessageBeep(0), when no
-    // thread could be started; false, silently, when an earlier worker cannot
-    // be waited for because the thread is quitting.
-    bool Start(LPTHREAD_START_ROUTINE proc, void* param, int priority, HMODULE keepLoaded = NULL);
+    // Starts proc(run) on a thread of its own, which holds the run until it
+    // ends. With a module, the thread holds a reference on it to its very
+    // last instruction, so that a DLL is never unloaded under its worker.
+    // False, after MessageBeep(0), when no thread could be started; false,
+    // silently, when an earlier worker cannot be waited for because the
+    // thread is quitting.
+    bool Start(LPTHREAD_START_ROUTINE proc, ProgressRun* run, int priority, HMODULE keepLoaded = NULL);
 
     // Waits for the worker, dispatching this thread's messages meanwhile
     // (those already waiting too), and releases its handle. False when a
@@ -116,13 +123,13 @@ public:
     void Answer(int button) const;
 
 private:
-    static DWORD WINAPI Run(void* slot);
+    static DWORD WINAPI ThreadMain(void* slot);
     void Release();
 
     HANDLE thread_ = NULL;
     DWORD id_ = 0;
     LPTHREAD_START_ROUTINE proc_ = NULL;
-    void* param_ = NULL;
+    ProgressRun* run_ = NULL;
     HMODULE module_ = NULL;
     volatile LONG running_ = 0;
 };
@@ -147,19 +154,56 @@ private:
 // A deliverable's one set of cells, shared by its flows.
 struct ProgressCells {
     volatile BYTE& cancelRequested;
-    HWND& progressDialog;
+    HWND* progressDialog;    // the open progress dialog, for a deliverable that looks for it
     WorkerSlot& worker;
     int priority;            // of its workers
     bool keepModuleLoaded;   // a DLL stays loaded until its worker has ended
 };
 
 // What a progress dialog and its worker share for one run; a flow's run
-// adds what its worker needs.
+// adds what its worker needs, and frees what it holds in its destructor.
 struct ProgressRun {
+    virtual ~ProgressRun() {}
+
     volatile BYTE* cancel;   // the deliverable's cancel flag; set by Cancel
     HWND dialog;             // the open dialog, once it opened
     HWND bar;                // its progress bar, where it has one
     bool started;            // a worker took the run; the flow reads it once the dialog has ended
+    volatile LONG holders;   // the flow and, once started, the worker
+};
+
+// Lets go of a run; the last one to let go frees it.
+void ReleaseRun(ProgressRun* run);
+
+// The flow's hold on a run it makes: a run of its own kind, cleared.
+template <class Run>
+class RunHandle {
+public:
+    RunHandle() : run_(new (std::nothrow) Run())
+    {
+        if (run_)
+            run_->holders = 1;
+    }
+    ~RunHandle()
+    {
+        if (run_)
+            ReleaseRun(run_);
+    }
+    RunHandle(const RunHandle&) = delete;
+    RunHandle& operator=(const RunHandle&) = delete;
+
+    // False, with MessageBeep(0), when there was no memory for the run.
+    bool Made() const
+    {
+        if (!run_)
+            MessageBeep(0);
+        return run_ != NULL;
+    }
+    Run* operator->() const { return run_; }
+    Run* get() const { return run_; }
+
+private:
+    Run* run_;
 };
 
 // The worker's run, from its thread parameter.

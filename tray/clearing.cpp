@@ -10,7 +10,6 @@
 
 WorkerSlot WorkerThread;
 volatile BYTE CancelRequested = 0;
-HWND ProgressDialog = NULL;
 LONG DriveCount = 0;
 LONG TotalFiles = 0;
 TrashcanDriveRecord Drives[kDriveSlots];
@@ -18,12 +17,7 @@ TrashcanDriveRecord Drives[kDriveSlots];
 namespace {
 
 FlowGuard Flow(WorkerThread);
-const ProgressCells Cells = {CancelRequested, ProgressDialog, WorkerThread, THREAD_PRIORITY_HIGHEST, false};
-
-// The runs of the open flow. Flow.Begin waits for an earlier worker, so a
-// run is never filled while another worker still reads it.
-ProgressRun Search;
-RemovalRun Removal;
+const ProgressCells Cells = {CancelRequested, NULL, WorkerThread, THREAD_PRIORITY_HIGHEST, false};
 
 // How long an ending applet gives its worker to reach its next check (it is
 // deleting one file, or sending one text to a dialog that is gone).
@@ -108,8 +102,11 @@ void ReportRemovalFailure()
 
 void RunFlow(int mode)
 {
-    Search = ProgressRun();
-    if (RunProgressDialog(Cells, Instance, IDD_SEARCH, NULL, kSearchDialog, &Search) == -1 || CancelRequested)
+    RunHandle<ProgressRun> search;
+    if (!search.Made())
+        return;
+    if (RunProgressDialog(Cells, Instance, IDD_SEARCH, NULL, kSearchDialog, search.get()) == -1 ||
+        CancelRequested)
         return;
     // The worker has posted its last word; once it is gone its results are
     // all there to read.
@@ -126,9 +123,11 @@ void RunFlow(int mode)
             return;
     }
 
-    Removal = RemovalRun();
-    Removal.reportFailure = ReportRemovalFailure;
-    if (RunProgressDialog(Cells, Instance, IDD_REMOVE, NULL, kRemoveDialog, &Removal) == -1)
+    RunHandle<RemovalRun> removal;
+    if (!removal.Made())
+        return;
+    removal->reportFailure = ReportRemovalFailure;
+    if (RunProgressDialog(Cells, Instance, IDD_REMOVE, NULL, kRemoveDialog, removal.get()) == -1)
         return;
     // A finished removal still tells the driver about the purge: let it, so
     // that the flow is over, driver included, when Windows hears the answer

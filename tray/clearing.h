@@ -31,7 +31,6 @@ extern WorkerSlot WorkerThread;
 // Set by the user-interface thread on Cancel, cleared when a progress dialog
 // opens; polled by the worker between drives and directory entries.
 extern volatile BYTE CancelRequested;
-extern HWND ProgressDialog;
 // Records 0..DriveCount-1 of Drives are this run's, in drive order.
 extern LONG DriveCount;
 // While searching: the files counted so far on all drives; from the opening

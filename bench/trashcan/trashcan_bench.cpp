@@ -93,8 +93,7 @@ long BareDelete()
 // worker of the bench that runs the machinery as the tray's workers do.
 WorkerSlot worker;
 volatile BYTE cancel = 0;
-HWND openDialog = NULL;
-const ProgressCells cells = {cancel, openDialog, worker, THREAD_PRIORITY_HIGHEST, false};
+const ProgressCells cells = {cancel, NULL, worker, THREAD_PRIORITY_HIGHEST, false};
 
 struct BenchRun : RemovalRun {
     long done;
@@ -145,9 +144,9 @@ double EmptyDialog(bool animated)
     kind.worker = NoWork;
     if (!animated)
         kind.animation = 0;
-    BenchRun run = BenchRun();
+    RunHandle<BenchRun> run;
     double start = Now();
-    RunProgressDialog(cells, GetModuleHandleA(NULL), IDD_SEARCH, NULL, kind, &run);
+    RunProgressDialog(cells, GetModuleHandleA(NULL), IDD_SEARCH, NULL, kind, run.get());
     double ms = Now() - start;
     worker.Join();
     return ms;
@@ -155,15 +154,15 @@ double EmptyDialog(bool animated)
 
 long Machinery(bool removal, double* ms)
 {
-    BenchRun run = BenchRun();
-    run.total = fileCount;
-    run.reportFailure = ReportFailure;
+    RunHandle<BenchRun> run;
+    run->total = fileCount;
+    run->reportFailure = ReportFailure;
     double start = Now();
     RunProgressDialog(cells, GetModuleHandleA(NULL), removal ? IDD_REMOVE : IDD_SEARCH, NULL,
-                      removal ? kRemoveDialog : kSearchDialog, &run);
+                      removal ? kRemoveDialog : kSearchDialog, run.get());
     *ms = Now() - start;
     worker.Join();
-    return run.done;
+    return run->done;
 }
 
 // --- the shell extension's flow -------------------------------------------

@@ -472,13 +472,12 @@ TEST_F(ClearingFlow, OnlyTheWorkersOwnMessageEndsAProgressDialogAsDone)
 {
     WorkerSlot slot;
     volatile BYTE cancel = 1;
-    HWND open = NULL;
-    const ProgressCells cells = {cancel, open, slot, THREAD_PRIORITY_NORMAL, false};
+    const ProgressCells cells = {cancel, NULL, slot, THREAD_PRIORITY_NORMAL, false};
     const ProgressDialogKind kind = {WS_CHILD, 0, 0, 30, 30, 0, NULL, SetDefaultThenCancel, 7, 8};
-    ProgressRun run = ProgressRun();
-    EXPECT_EQ(7, RunProgressDialog(cells, Instance, IDD_SEARCH, NULL, kind, &run));
+    RunHandle<ProgressRun> run;
+    EXPECT_EQ(7, RunProgressDialog(cells, Instance, IDD_SEARCH, NULL, kind, run.get()));
     ASSERT_TRUE(slot.Join());
-    EXPECT_TRUE(run.started);
+    EXPECT_TRUE(run->started);
     EXPECT_EQ(1, cancel);
 }
 
