@@ -7,248 +7,26 @@
 // plain INI file is a useful seed as it stands.
 #include "fuzz/inifile_check.h"
 
-#include <dirent.h>
 #include <fuzzer/FuzzedDataProvider.h>
-#include <stdio.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "fuzz/inifile_model.h"
+#include "fuzz/inifile_scratch.h"
 #include "inifile/fileio.h"
 #include "inifile/inifile.h"
+
+using namespace inicheck;
 
 const char* IniCheckInputName = "";
 
 namespace {
-
-// A folder of this process's own, so that nothing but the store's files
-// shows in it after a flush.
-std::string MakeFolder()
-{
-    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string dir = std::string(base) + "/inifile-check-" + std::to_string(getpid());
-    mkdir(dir.c_str(), 0700);
-    return dir;
-}
-
-const std::string& Folder()
-{
-    static const std::string dir = MakeFolder();
-    return dir;
-}
-
-const std::string& Path()
-{
-    static const std::string path = Folder() + "/t.ini";
-    return path;
-}
-
-// Every file in the folder but the store's own.
-std::vector<std::string> Others()
-{
-    std::vector<std::string> names;
-    if (DIR* d = opendir(Folder().c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name != "." && name != ".." && name != "t.ini")
-                names.push_back(name);
-        }
-        closedir(d);
-    }
-    return names;
-}
-
-void RemoveFolder()
-{
-    for (const std::string& name : Others())
-        unlink((Folder() + "/" + name).c_str());
-    unlink(Path().c_str());
-    rmdir(Folder().c_str());
-}
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        fprintf(stderr, "check failed: %s (input %s)\n", what, IniCheckInputName);
-        RemoveFolder();
-        abort();
-    }
-}
-
-void WriteRaw(const std::string& bytes)
-{
-    FILE* f = fopen(Path().c_str(), "wb");
-    Check(f != nullptr, "create temp file");
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-std::string ReadFrom(const std::string& path)
-{
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    Check(f != nullptr, "open temp file");
-    char block[4096];
-    size_t n;
-    while ((n = fread(block, 1, sizeof block, f)) > 0)
-        bytes.append(block, n);
-    fclose(f);
-    return bytes;
-}
-
-std::string ReadRaw()
-{
-    return ReadFrom(Path());
-}
-
-// The file as a correct reader splits it: a UTF-8 byte-order mark before
-// the first line, the lines with the bytes each was read from (its line end
-// included), and the bytes from the first NUL on. Text in UTF-16 (a
-// byte-order mark, or a NUL among the first two bytes) must never be
-// written over.
-struct Model {
-    std::string head, tail;
-    std::vector<std::string> raw, lines;
-    bool utf16 = false;
-};
-
-Model Split(const std::string& bytes, size_t maxLine)
-{
-    Model m;
-    m.utf16 = bytes.size() >= 2 &&
-              (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0 ||
-               bytes[0] == 0 || bytes[1] == 0);
-    size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    m.head = bytes.substr(0, start);
-    size_t end = bytes.find('\0', start);
-    if (end == std::string::npos)
-        end = bytes.size();
-    m.tail = bytes.substr(end);
-    std::string raw, line;
-    for (size_t i = start; i < end; i++) {
-        char c = bytes[i];
-        raw += c;
-        if (c == '\n') {
-            m.raw.push_back(raw);
-            m.lines.push_back(line);
-            raw.clear();
-            line.clear();
-        } else if (c != '\r' && line.size() < maxLine) {
-            line += c;
-        }
-    }
-    if (!raw.empty()) {
-        m.raw.push_back(raw);
-        m.lines.push_back(line);
-    }
-    return m;
-}
-
-std::vector<std::string> LinesOf(const TINIFile& ini)
-{
-    std::vector<std::string> lines;
-    for (int32_t i = 0; i < ini.Lines->ItemCount; i++) {
-        const char* line = static_cast<const char*>(ini.Lines->ItemList[i]);
-        lines.push_back(line ? line : "");
-    }
-    return lines;
-}
-
-void CheckLines(const TINIFile& ini)
-{
-    for (int32_t i = 0; i < ini.Lines->ItemCount; i++) {
-        const char* line = static_cast<const char*>(ini.Lines->ItemList[i]);
-        Check(!line || (!strchr(line, '\r') && !strchr(line, '\n')),
-              "a line holds CR or LF");
-    }
-}
-
-// What the object read last: the bytes, their model, and which entry was
-// made of which line (entries are known by address; a freed entry's address
-// may come back, so its text is compared too).
-struct Snapshot {
-    std::string bytes;
-    Model model;
-    std::map<const void*, size_t> index;
-};
-
-Snapshot& Read()
-{
-    static Snapshot snapshot;
-    return snapshot;
-}
-
-void TakeSnapshot(const TINIFile& ini)
-{
-    Snapshot& read = Read();
-    read.bytes = ReadRaw();
-    read.model = Split(read.bytes, ini.MaxLineLength);
-    read.index.clear();
-    for (int32_t i = 0; i < ini.Lines->ItemCount; i++)
-        read.index[ini.Lines->ItemList[i]] = static_cast<size_t>(i);
-    Check(LinesOf(ini) == read.model.lines, "lines read");
-}
-
-// The bytes a write-back must give: every line that is still the one read
-// as it was read (a last line without LF gains CR LF only when lines follow
-// it), every other line as its text and CR LF, between the byte-order mark
-// and the bytes past the NUL.
-std::string Expected(const TINIFile& ini)
-{
-    const Snapshot& read = Read();
-    std::string out = read.model.head;
-    int32_t count = ini.Lines->ItemCount;
-    for (int32_t i = 0; i < count; i++) {
-        const char* entry = static_cast<const char*>(ini.Lines->ItemList[i]);
-        std::string text = entry ? entry : "";
-        auto found = entry ? read.index.find(entry) : read.index.end();
-        if (found != read.index.end() && read.model.lines[found->second] == text) {
-            const std::string& raw = read.model.raw[found->second];
-            out += raw;
-            if (raw.back() != '\n' && i < count - 1)
-                out += "\r\n";
-        } else {
-            out += text + "\r\n";
-        }
-    }
-    return out + read.model.tail;
-}
-
-// Names the writers must refuse: they would not read back as themselves.
-bool KeyHolds(const std::string& key)
-{
-    if (key.find_first_of("=:\r\n") != std::string::npos)
-        return false;
-    return key.empty() || (key[0] != ' ' && key[0] != '\t' && key[0] != ';' && key[0] != '[' &&
-                           key.back() != ' ' && key.back() != '\t');
-}
-
-bool SectionHolds(const std::string& section)
-{
-    return section.find_first_of("]\r\n") == std::string::npos;
-}
-
-// What a reader finds for a value written: without line breaks, blanks
-// skipped, cut at ";", blanks trimmed, at most IniValueLength characters.
-std::string ReadBack(const std::string& value)
-{
-    std::string text;
-    for (char c : value)
-        if (c != '\r' && c != '\n')
-            text += c;
-    size_t first = text.find_first_not_of(" \t");
-    text = first == std::string::npos ? "" : text.substr(first);
-    text = text.substr(0, text.find(';'));
-    size_t last = text.find_last_not_of(" \t");
-    text = last == std::string::npos ? "" : text.substr(0, last + 1);
-    return text.substr(0, IniValueLength);
-}
 
 const std::string kLong300(300, 'k');
 const std::string kLongValue = std::string(270, 'v') + "=x";
