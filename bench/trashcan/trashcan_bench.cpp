@@ -81,26 +81,17 @@ long BareSearch()
     return files;
 }
 
-long BareDelete()
+// How many of the Trashcan's files a bare call succeeds on: BareDeleteFile,
+// or BareOpenCheck alone.
+long EachFile(bool (*call)(const char* path))
 {
     char path[kPathBufferSize];
-    long deleted = 0;
+    long done = 0;
     for (int i = 0; i < fileCount; ++i) {
         FileName(i, path);
-        deleted += BareDeleteFile(path);
+        done += call(path);
     }
-    return deleted;
-}
-
-long OpenCheckAlone()
-{
-    char path[kPathBufferSize];
-    long opened = 0;
-    for (int i = 0; i < fileCount; ++i) {
-        FileName(i, path);
-        opened += BareOpenCheck(path);
-    }
-    return opened;
+    return done;
 }
 
 // The machinery's side: the tray's dialogs on the shared protocol, with a
@@ -304,10 +295,10 @@ int main(int argc, char** argv)
         long counted = Machinery(false, &ms);
         search.push_back(ms);
         start = Now();
-        long checked = OpenCheckAlone();
+        long checked = EachFile(BareOpenCheck);
         check.push_back(Now() - start);
         start = Now();
-        long deleted = BareDelete();
+        long deleted = EachFile(BareDeleteFile);
         bareDelete.push_back(Now() - start);
 
         if (!MakeFiles()) {
