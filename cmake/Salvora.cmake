@@ -19,12 +19,15 @@ function(salvora_use_gtest)
   endif()
 endfunction()
 
-# A Windows program or DLL built like the product: Windows 95 headers, no
-# exceptions or RTTI (nothing may unwind through a window procedure or a COM
-# method), and the C++ library linked in.
+# A Windows program or DLL built like the product: Windows 95 header values
+# (without _WIN32_WINNT the headers take Windows 10's; with it NTDDI_VERSION
+# follows, 0x04000000), no exceptions or RTTI (nothing may unwind through a
+# window procedure or a COM method), and the C++ library linked in. A few
+# values these headers give whatever the version (QS_ALLINPUT, the tip of
+# NOTIFYICONDATAA) the code that uses them sets right and checks.
 function(salvora_win95_target target)
   target_compile_definitions(${target} PRIVATE
-    WINVER=0x0400 _WIN32_WINDOWS=0x0400 _WIN32_IE=0x0300 STRICT NOMINMAX)
+    WINVER=0x0400 _WIN32_WINDOWS=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0300 STRICT NOMINMAX)
   target_compile_options(${target} PRIVATE
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
@@ -41,7 +44,19 @@ function(salvora_win95_target target)
     # what is unused; symbols stripped at link. Function-local statics get no
     # lock (its semaphore is a call Windows 95 lacks): give them constant
     # initialisers, or first use them on one thread.
+    #
+    # The code is for the 386, the least that Windows 95 runs on (a 386DX,
+    # with or without a 387, whose instructions Windows 95 emulates): the
+    # compiler's default, the Pentium Pro, would stop the applet and bring
+    # down the shell on the 486 and Pentium machines most of its users had,
+    # and the 486 would still leave out the 386s it was installed on. Tuned
+    # for the Pentium, the commonest of them. On a 386 an atomic operation whose
+    # old value is read (not only whether it reached zero) needs the 486's
+    # xadd or cmpxchg: the compiler calls a helper that nothing provides, so
+    # such code does not link; increments, decrements and exchanges are
+    # single 386 instructions. tests/pe audits what comes out.
     target_compile_options(${target} PRIVATE
+      -march=i386 -mtune=pentium
       -Os -ffunction-sections -fdata-sections
       -fno-asynchronous-unwind-tables -fno-unwind-tables
       $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
@@ -56,7 +71,8 @@ endfunction()
 # Windows 95. runtime/ stands in for what the C library did (the entry
 # function, static objects, heap, strings); libgcc, which the standard
 # libraries end with, brings the compiler's helpers (64-bit division on
-# i686, stack probes) and imports nothing.
+# i686, stack probes) and imports nothing; its 64-bit divisions, built for
+# newer processors than the deliverables, are runtime/'s instead.
 function(salvora_deliverable target)
   salvora_win95_target(${target})
   get_target_property(type ${target} TYPE)

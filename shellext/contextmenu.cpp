@@ -1,6 +1,7 @@
 #include "shellext/contextmenu.h"
 
 #include <limits.h>
+#include <string.h>
 
 #include "modulepath/modulepath.h"
 #include "shellext/cleartrashcan.h"
@@ -48,14 +49,35 @@ HRESULT InvokeHandlerCommand(HandlerKind handler, LPCMINVOKECOMMANDINFO info)
     return S_OK;
 }
 
-HRESULT GetHandlerCommandString(HandlerKind handler, UINT_PTR idCmd, LPSTR name, UINT cchMax)
+HRESULT GetHandlerCommandString(HandlerKind handler, UINT_PTR idCmd, UINT type, LPSTR name, UINT cchMax)
 {
     int stringId = HelpTextId(handler, idCmd);
     if (stringId == 0)
         return E_INVALIDARG;
-    // Every kind of request gets the help text; a request without a buffer
-    // (a validation) only learns that the verb exists.
-    if (name && cchMax > 0)
-        LoadStringA(DllModule, stringId, name, cchMax > INT_MAX ? INT_MAX : (int)cchMax);
+    // A validation only asks whether the verb exists: its buffer, if it
+    // passes one, is not the handler's to write.
+    if ((type & ~GCS_UNICODE) == GCS_VALIDATEA)
+        return S_OK;
+    // Every other kind of request gets the help text, in the characters it
+    // asks for: a wide request holds cchMax of them.
+    if (!name || cchMax == 0)
+        return S_OK;
+    int size = cchMax > INT_MAX ? INT_MAX : (int)cchMax;
+    if (!(type & GCS_UNICODE)) {
+        LoadStringA(DllModule, stringId, name, size);
+        return S_OK;
+    }
+    char text[kPathBufferSize] = "";
+    WCHAR wide[kPathBufferSize];
+    LoadStringA(DllModule, stringId, text, sizeof text);
+    // Converted whole, then cut: a conversion into a buffer too small fails.
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kPathBufferSize) - 1;
+    if (length < 0)
+        length = 0;
+    if (length > size - 1)
+        length = size - 1;
+    WCHAR* out = reinterpret_cast<WCHAR*>(name);
+    memcpy(out, wide, length * sizeof(WCHAR));
+    out[length] = L'\0';
     return S_OK;
 }

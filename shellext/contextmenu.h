@@ -11,6 +11,8 @@
 HRESULT QueryHandlerMenu(HandlerKind handler, HMENU menu, UINT indexMenu, UINT idCmdFirst,
                          UINT flags);
 HRESULT InvokeHandlerCommand(HandlerKind handler, LPCMINVOKECOMMANDINFO info);
-HRESULT GetHandlerCommandString(HandlerKind handler, UINT_PTR idCmd, LPSTR name, UINT cchMax);
+// For a verb of the handler: nothing for a validation, the help text for
+// every other request. E_INVALIDARG for any other verb.
+HRESULT GetHandlerCommandString(HandlerKind handler, UINT_PTR idCmd, UINT type, LPSTR name, UINT cchMax);
 
 #endif

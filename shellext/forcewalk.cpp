@@ -13,6 +13,7 @@
 #include "modulepath/entrypath.h"
 #include "modulepath/pathjoin.h"
 #include "shellext/forcedecisions.h"
+#include "trashcan/deletion.h"
 #include "trashcan/progress.h"
 
 namespace {
@@ -90,8 +91,9 @@ enum class FileOutcome { Done, Kept, Stopped };
 // whatever changes in between, the deletion still removes this file (or
 // fails and stops the walk), never what it may lead to. A file that became
 // read-only refuses the deletion; one that became a folder is not a file
-// to DeleteFileA; a link is removed as itself. A file that went meanwhile
-// is what the user asked for.
+// to DeleteFileA; a link is removed as itself. A file that another program
+// has open is in use, on Windows 95 too. A file that went meanwhile is what
+// the user asked for.
 FileOutcome DeleteOneFile(ForceDeleteRun* run, const char* path, const char* shown, DWORD attributes)
 {
     // Read-only, hidden or system, or not to be examined: asked about
@@ -118,15 +120,12 @@ FileOutcome DeleteOneFile(ForceDeleteRun* run, const char* path, const char* sho
         if (*run->cancel)
             return FileOutcome::Stopped;
     }
-    if (isProtected)
-        SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-    bool deleted = DeleteFileA(path) != FALSE || ItemIsGone(GetLastError());
+    // A file that stays, in use or refused, keeps what it was.
+    bool deleted = DeleteUnopenedFile(path, isProtected ? FILE_ATTRIBUTE_ARCHIVE : 0, attributes) ||
+                   ItemIsGone(GetLastError());
     StepProgress(run);
     if (deleted)
         return FileOutcome::Done;
-    // A file that stays keeps what it was.
-    if (isProtected && attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(path, attributes);
     StopAt(run, StopReason::InUseOrDenied, shown);
     return FileOutcome::Stopped;
 }

@@ -46,10 +46,10 @@ public:
     {
         return InvokeHandlerCommand(Kind, info);
     }
-    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR idCmd, UINT, UINT*, LPSTR name,
+    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR idCmd, UINT type, UINT*, LPSTR name,
                                                UINT cchMax) override
     {
-        return GetHandlerCommandString(Kind, idCmd, name, cchMax);
+        return GetHandlerCommandString(Kind, idCmd, type, name, cchMax);
     }
 };
 

@@ -25,6 +25,16 @@ namespace {
 
 const long kItemBarSteps = 0xFFFF;
 
+// Every kind of message Windows 95 queues: its QS_ALLINPUT. These headers
+// add raw input to theirs whatever version they are told, and a system that
+// does not know a bit refuses the whole wait.
+const DWORD kAllInput = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT |
+                        QS_HOTKEY | QS_SENDMESSAGE;
+static_assert(kAllInput == 0xFF, "QS_ALLINPUT as Windows 95 knows it");
+
+// How often a join looks at its worker where the system refuses to wait.
+const DWORD kJoinPollMs = 20;
+
 }  // namespace
 
 void SetItemRange(HWND bar, long total)
@@ -143,6 +153,7 @@ bool WorkerSlot::Join()
     // answered the message it is showing: keep this thread's windows alive
     // meanwhile. The wait wakes only for messages that came after the last
     // look at the queue, so what is already waiting is handled first.
+    bool waitable = true;
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
@@ -153,12 +164,35 @@ bool WorkerSlot::Join()
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        DWORD woke = MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_ALLINPUT);
-        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
+        if (waitable) {
+            DWORD woke = MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, kAllInput);
+            if (woke == WAIT_OBJECT_0)
+                break;
+            // A wait the system refused says nothing of the worker, which
+            // may still be using the cells: from then on look at it, and at
+            // the queue, between short pauses.
+            waitable = woke != WAIT_FAILED;
+        } else if (Ended()) {
             break;
+        }
     }
     Release();
     return true;
+}
+
+bool WorkerSlot::Ended()
+{
+    DWORD state = WaitForSingleObject(thread_, kJoinPollMs);
+    if (state == WAIT_OBJECT_0)
+        return true;
+    if (state != WAIT_FAILED)
+        return false;
+    // Nor can the thread be waited for: the worker's own last word, given
+    // once it touches nothing of the run any more, tells.
+    if (!Busy())
+        return true;
+    Sleep(kJoinPollMs);
+    return false;
 }
 
 WorkerSlot::~WorkerSlot()
@@ -202,7 +236,7 @@ void WorkerSlot::Stop(DWORD timeoutMs)
         // The worker may be sending to a window of this thread; take those
         // messages, and leave everything posted where it is.
         DWORD woke = MsgWaitForMultipleObjects(1, &thread_, FALSE, slice, QS_SENDMESSAGE);
-        if (woke == WAIT_OBJECT_0)
+        if (woke == WAIT_OBJECT_0 || (woke == WAIT_FAILED && Ended()))
             break;
         MSG msg;
         PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);

@@ -124,6 +124,9 @@ public:
 
 private:
     static DWORD WINAPI ThreadMain(void* slot);
+    // Whether the worker has ended, found out within a short pause, without
+    // the wait for messages.
+    bool Ended();
     void Release();
 
     HANDLE thread_ = NULL;

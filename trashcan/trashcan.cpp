@@ -7,6 +7,7 @@
 
 #include "driver/driver.h"
 #include "modulepath/entrypath.h"
+#include "trashcan/deletion.h"
 
 void TrashcanPattern(char driveLetter, PatternCase letterCase, char pattern[kPathBufferSize])
 {
@@ -204,17 +205,17 @@ const DWORD kProtectingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HID
 
 // Deletes the file an entry's path reached, read-only, hidden or system
 // alike: those attributes are cleared first (a plain file is spared a call
-// that changes nothing it keeps). An entry that no name reaches counts as a
-// file that cannot be deleted: passed over, it would let the index file go
-// while it stays. False after a failure, which the user has then been told
-// of.
+// that changes nothing it keeps), unless another program has it open (the
+// undelete program reading it out of the Trashcan): then it stays as it
+// was. An entry that no name reaches counts as a file that cannot be
+// deleted: passed over, it would let the index file go while it stays.
+// False after a failure, which the user has then been told of.
 bool RemoveEntryFile(const char* path, DWORD attributes, bool reached, RemovalRun* run)
 {
     run->lastDeletionOk = false;
     if (reached) {
-        if (attributes & kProtectingAttributes)
-            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-        run->lastDeletionOk = DeleteFileA(path) != FALSE;
+        bool bare = (attributes & kProtectingAttributes) != 0;
+        run->lastDeletionOk = DeleteUnopenedFile(path, bare ? FILE_ATTRIBUTE_NORMAL : 0, attributes);
     }
     if (!run->lastDeletionOk) {
         // What the user reads beside the message is where the run stopped.
@@ -296,9 +297,11 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
     FindClose(find);
     ShowRemoved(run);
 
+    // Not from under the driver or the undelete program either, if one of
+    // them has it open; it then simply stays.
     if (run->lastDeletionOk && !*run->cancel) {
         lstrcpyA(path + dirLength, "salvora.inf");
-        DeleteFileA(path);
+        DeleteUnopenedFile(path);
     }
 }
 

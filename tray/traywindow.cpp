@@ -3,6 +3,7 @@
 #include "tray/tray.h"
 
 #include <shellapi.h>
+#include <stddef.h>
 #include <string.h>
 
 #include "driver/driver.h"
@@ -27,6 +28,11 @@ const char kMessageCaption[] = "Salvora";
 #ifndef _WIN64
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the notification record of Windows 95's shell");
 #endif
+// Of that record, Windows 95's shell reads a tip of 64 characters, its
+// terminator included; these headers declare 128 whatever the version.
+const int kTipChars = 64;
+static_assert(NOTIFYICONDATAA_V1_SIZE - offsetof(NOTIFYICONDATAA, szTip) == kTipChars,
+              "the tip of Windows 95's notification record");
 
 // The class background named by its raw value, as the applet always had it.
 const HBRUSH kClassBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5));
@@ -94,7 +100,7 @@ void SetTrayIcon(HWND window, DWORD action, HICON icon, UINT tipId)
     data.uCallbackMessage = WM_TRAYICON;
     data.hIcon = icon;
     if (tipId != 0)
-        LoadStringA(Instance, tipId, data.szTip, sizeof data.szTip);
+        LoadStringA(Instance, tipId, data.szTip, kTipChars);
     Shell_NotifyIconA(action, &data);
 }
 

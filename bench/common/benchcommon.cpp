@@ -103,6 +103,20 @@ bool MakeTree(const std::string& root, int folders, int files)
     return true;
 }
 
+bool BareOpenCheck(const char* path)
+{
+    HANDLE probe = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (probe == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(probe);
+    return true;
+}
+
+bool BareDeleteFile(const char* path)
+{
+    return BareOpenCheck(path) && DeleteFileA(path) != FALSE;
+}
+
 void BareWalk(const std::string& dir)
 {
     WIN32_FIND_DATAA entry;
@@ -115,7 +129,7 @@ void BareWalk(const std::string& dir)
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 BareWalk(path);
             else
-                DeleteFileA(path.c_str());
+                BareDeleteFile(path.c_str());
         } while (FindNextFileA(find, &entry));
         FindClose(find);
     }

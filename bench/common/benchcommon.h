@@ -1,7 +1,7 @@
 // What the benchmarks share: a clock, the median of their rounds, the
 // stand-in driver told that a drive is protected, the shell's side of one
-// context menu of the real slvrsext.dll beside the benchmark, and ForceDelete
-// of a tree against a bare walk.
+// context menu of the real slvrsext.dll beside the benchmark, the bare
+// deletion of a file, and ForceDelete of a tree against a bare walk.
 #ifndef SALVORA_BENCH_COMMON_H
 #define SALVORA_BENCH_COMMON_H
 
@@ -35,8 +35,16 @@ IContextMenu* HandlerMenu(const GUID& clsid, const std::string& path);
 // not exist), made with the fewest calls.
 bool MakeTree(const std::string& root, int folders, int files);
 
+// The deliverables' check before a deletion, bare: the file opened without
+// sharing and closed. False when another program has it open.
+bool BareOpenCheck(const char* path);
+
+// A file deleted with the fewest calls that leave a file another program
+// has open alone: BareOpenCheck, then DeleteFileA. False when it stays.
+bool BareDeleteFile(const char* path);
+
 // The baseline of a deletion: every entry of the tree deleted with the
-// fewest calls.
+// fewest calls, files by BareDeleteFile.
 void BareWalk(const std::string& root);
 
 // ForceDelete of the tree as the shell runs it (handler, menu, command), the

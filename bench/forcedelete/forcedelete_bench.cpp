@@ -2,7 +2,8 @@
 // (20,201 entries), run as the shell runs it (handler, menu, command; the
 // bench answers Yes to the confirmation), against a bare recursive
 // FindFirstFileA/DeleteFileA/RemoveDirectoryA walk over an identical tree in
-// the same run. The DLL's file calls go through timing stubs put into its
+// the same run, which opens each file without sharing and closes it before
+// deleting it, as ForceDelete does. The DLL's file calls go through timing stubs put into its
 // import table, which also count how often each folder is listed.
 //
 // usage: forcedelete_bench [DRIVE]   (default D; needs the stand-in driver,
@@ -29,9 +30,12 @@ std::string root;   // "X:\FDBENCH"
 // --- the DLL's file calls, timed -------------------------------------------
 
 // Each kind of call by itself, for where the time goes.
-enum Kind { kFindFirst, kFindNext, kFindClose, kGetAttributes, kSetAttributes, kDelete, kRemoveDir, kKinds };
-const char* const kKindNames[kKinds] = {"FindFirstFileA", "FindNextFileA", "FindClose", "GetFileAttributesA",
-                                        "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA"};
+enum Kind {
+    kFindFirst, kFindNext, kFindClose, kGetAttributes, kSetAttributes, kOpen, kClose, kDelete, kRemoveDir, kKinds
+};
+const char* const kKindNames[kKinds] = {"FindFirstFileA", "FindNextFileA", "FindClose",
+                                        "GetFileAttributesA", "SetFileAttributesA", "CreateFileA",
+                                        "CloseHandle", "DeleteFileA", "RemoveDirectoryA"};
 double kindMs[kKinds];
 long kindCalls[kKinds];
 std::map<std::string, int> listings;   // pattern -> FindFirstFileA calls
@@ -53,6 +57,8 @@ decltype(&FindNextFileA) realFindNextFile;
 decltype(&FindClose) realFindClose;
 decltype(&GetFileAttributesA) realGetFileAttributes;
 decltype(&SetFileAttributesA) realSetFileAttributes;
+decltype(&CreateFileA) realCreateFile;
+decltype(&CloseHandle) realCloseHandle;
 decltype(&DeleteFileA) realDeleteFile;
 decltype(&RemoveDirectoryA) realRemoveDirectory;
 
@@ -81,6 +87,17 @@ BOOL WINAPI TimedSetFileAttributes(LPCSTR path, DWORD attributes)
 {
     Timed t(kSetAttributes);
     return realSetFileAttributes(path, attributes);
+}
+HANDLE WINAPI TimedCreateFile(LPCSTR path, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security,
+                              DWORD disposition, DWORD flags, HANDLE model)
+{
+    Timed t(kOpen);
+    return realCreateFile(path, access, sharing, security, disposition, flags, model);
+}
+BOOL WINAPI TimedCloseHandle(HANDLE handle)
+{
+    Timed t(kClose);
+    return realCloseHandle(handle);
 }
 BOOL WINAPI TimedDeleteFile(LPCSTR path)
 {
@@ -150,6 +167,8 @@ int main(int argc, char** argv)
     Hook(module, "FindClose", &realFindClose, TimedFindClose);
     Hook(module, "GetFileAttributesA", &realGetFileAttributes, TimedGetFileAttributes);
     Hook(module, "SetFileAttributesA", &realSetFileAttributes, TimedSetFileAttributes);
+    Hook(module, "CreateFileA", &realCreateFile, TimedCreateFile);
+    Hook(module, "CloseHandle", &realCloseHandle, TimedCloseHandle);
     Hook(module, "DeleteFileA", &realDeleteFile, TimedDeleteFile);
     Hook(module, "RemoveDirectoryA", &realRemoveDirectory, TimedRemoveDirectory);
 
@@ -201,7 +220,8 @@ int main(int argc, char** argv)
             mostListings = std::max(mostListings, l.second);
     }
     double f = Median(forced), b = Median(bare), share = Median(inFiles) / f;
-    printf("ForceDelete %8.1f ms   bare FindFirstFileA/DeleteFileA/RemoveDirectoryA walk %8.1f ms   ratio %.2f\n",
+    printf("ForceDelete %8.1f ms   bare walk (FindFirstFileA, open check, DeleteFileA, RemoveDirectoryA) %8.1f ms"
+           "   ratio %.2f\n",
            f, b, MedianRatio(forced, bare));
     printf("            %4.1f%% of it in the file calls (%ld calls, %.2f per entry)\n", share * 100, calls,
            (double)calls / entries);

@@ -2,8 +2,11 @@
 // the Trashcan machinery, each on a worker behind the tray applet's own
 // progress dialog, run by the progress protocol both deliverables share
 // (from the dialog's opening to its end), and compares the times with a bare
-// FindFirstFileA/FindNextFileA loop and a bare DeleteFileA loop over the same
-// files, measured in the same run.
+// FindFirstFileA/FindNextFileA loop and a bare deletion loop over the same
+// files, measured in the same run. The bare deletion opens each file without
+// sharing and closes it before DeleteFileA, as the deliverables do so as
+// never to delete a file another program has open; what that check costs by
+// itself is measured too.
 //
 // Then the shell extension's whole flow on the same files: the drive menu's
 // "Clear Trashcan" of the real slvrsext.dll (beside this program), from the
@@ -78,15 +81,17 @@ long BareSearch()
     return files;
 }
 
-long BareDelete()
+// How many of the Trashcan's files a bare call succeeds on: BareDeleteFile,
+// or BareOpenCheck alone.
+long EachFile(bool (*call)(const char* path))
 {
     char path[kPathBufferSize];
-    long deleted = 0;
+    long done = 0;
     for (int i = 0; i < fileCount; ++i) {
         FileName(i, path);
-        deleted += DeleteFileA(path) != FALSE;
+        done += call(path);
     }
-    return deleted;
+    return done;
 }
 
 // The machinery's side: the tray's dialogs on the shared protocol, with a
@@ -277,7 +282,7 @@ int main(int argc, char** argv)
     // Each round fills the Trashcan three times: for the bare loops and the
     // tray's search, for the tray's removal, and for a bare search and the
     // extension's flow.
-    std::vector<double> search, bareSearch, removal, bareDelete, empty, still, bareScan, extScan, extRemoval;
+    std::vector<double> search, bareSearch, removal, bareDelete, check, empty, still, bareScan, extScan, extRemoval;
     for (int round = 0; round < kRounds; ++round) {
         if (!MakeFiles()) {
             fprintf(stderr, "trashcan_bench: cannot make the files in %s\n", directory);
@@ -289,7 +294,10 @@ int main(int argc, char** argv)
         long counted = Machinery(false, &ms);
         search.push_back(ms);
         start = Now();
-        long deleted = BareDelete();
+        long checked = EachFile(BareOpenCheck);
+        check.push_back(Now() - start);
+        start = Now();
+        long deleted = EachFile(BareDeleteFile);
         bareDelete.push_back(Now() - start);
 
         if (!MakeFiles()) {
@@ -302,7 +310,8 @@ int main(int argc, char** argv)
         removal.push_back(ms);
         empty.push_back(EmptyDialog(true));
         still.push_back(EmptyDialog(false));
-        if (bare != fileCount || counted != fileCount || deleted != fileCount || removed != fileCount) {
+        if (bare != fileCount || counted != fileCount || checked != fileCount || deleted != fileCount ||
+            removed != fileCount) {
             fprintf(stderr, "trashcan_bench: counted %ld/%ld, removed %ld/%ld of %d files\n", counted, bare,
                     removed, deleted, fileCount);
             return 1;
@@ -325,12 +334,14 @@ int main(int argc, char** argv)
     }
     printf("the tray applet's search and removal dialogs, from their opening to their end:\n");
     Report("search", "machinery", search, "bare FindFirstFileA/FindNextFileA", bareSearch);
-    Report("removal", "machinery", removal, "bare DeleteFileA", bareDelete);
+    Report("removal", "machinery", removal, "bare open check and DeleteFileA", bareDelete);
     printf("%-8s a search dialog whose worker has nothing to do takes %.1f ms, %.1f ms without its animation\n",
            "", Median(empty), Median(still));
+    printf("%-8s the open check by itself takes %.1f ms, %.1f us a file, %.0f%% of the bare deletion\n", "",
+           Median(check), Median(check) * 1000 / fileCount, MedianRatio(check, bareDelete) * 100);
     printf("the shell extension's Clear Trashcan, from the command to the question and from Yes to its end:\n");
     Report("scan", "extension", extScan, "bare FindFirstFileA/FindNextFileA", bareScan);
-    Report("removal", "extension", extRemoval, "bare DeleteFileA", bareDelete);
+    Report("removal", "extension", extRemoval, "bare open check and DeleteFileA", bareDelete);
     // What of the scan is not the listing: its dialog, its worker, the
     // driver's answer and a message box.
     std::vector<double> emptyScan;

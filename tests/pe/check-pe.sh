@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Audits the Windows 95 deliverables as the loader of Windows 95 would see
-# them: i386 code, subsystem and OS version 4.0, imports only from the system
+# them: i386 code that a 386 with a 387 runs (and so a 486 and a Pentium),
+# subsystem and OS version 4.0, imports only from the system
 # DLLs that every Windows 95 has (not the C library's msvcrt.dll, which came
 # later with other software), and none of the well-known entry points that
 # arrived later (a missing import stops the program from loading at all). Wide-character
@@ -40,6 +41,59 @@ budget() {
   esac
 }
 
+# What a 386 with a 387 (or a 486, a Pentium) executes, as objdump names it
+# in Intel syntax: each instruction of every executable section must be one
+# of these, so that whatever came later (cmov, fcomi and fucomi, their pop
+# and fcmov forms, the long nop, bswap, xadd and cmpxchg of the 486, cpuid,
+# rdtsc and cmpxchg8b of the Pentium, MMX and SSE, and all that followed) is
+# refused without being named. The prefixes come first; "(bad)" and ".byte"
+# are data that no processor would run either (the constructor list the
+# linker puts at the end of the code).
+i386_prefixes=" rep repz repnz repe repne lock cs ds es fs gs ss data16 addr16 "
+i386_instructions=" aaa aad aam aas adc add and arpl bound bsf bsr bt btc btr bts call lcall
+  cbw cwde cwd cdq clc cld cli clts cmc cmp cmps cmpsb cmpsw cmpsd daa das dec div enter hlt
+  idiv imul in inc ins insb insw insd int int3 into iret iretd jmp ljmp jcxz jecxz
+  ja jae jb jbe je jne jg jge jl jle jo jno jp jnp js jns lahf lar lds lea leave les lfs lgdt
+  lgs lidt lldt lmsw lods lodsb lodsw lodsd loop loope loopne lsl lss ltr mov movs movsb movsw
+  movsd movsx movzx mul neg nop not or out outs outsb outsw outsd pop popa popad popf popfd push
+  pusha pushad pushf pushfd rcl rcr ret retf lret rol ror sahf sal sar sbb scas scasb scasw scasd
+  seta setae setb setbe sete setne setg setge setl setle seto setno setp setnp sets setns sgdt
+  shl shld shr shrd sidt sldt smsw stc std sti stos stosb stosw stosd str sub test verr verw
+  wait fwait xchg xlat xlatb xor
+  f2xm1 fabs fadd faddp fbld fbstp fchs fclex fnclex fcom fcomp fcompp fcos fdecstp fdiv fdivp
+  fdivr fdivrp ffree fiadd ficom ficomp fidiv fidivr fild fimul fincstp finit fninit fist fistp
+  fisub fisubr fld fld1 fldcw fldenv fldl2e fldl2t fldlg2 fldln2 fldpi fldz fmul fmulp fnop
+  fpatan fprem fprem1 fptan frndint frstor fsave fnsave fscale fsin fsincos fsqrt fst fstcw
+  fnstcw fstenv fnstenv fstp fstsw fnstsw fsub fsubp fsubr fsubrp ftst fucom fucomp fucompp fxam
+  fxch fxtract fyl2x fyl2xp1 (bad) .byte "
+
+# Prints "COUNT MNEMONIC ADDRESS" for each kind of instruction in FILE's
+# executable sections that a 386 with a 387 lacks (a nop with operands is
+# the long nop; MMX and SSE registers give away the rest), then "sections N"
+# with the number of sections disassembled.
+newer_instructions() {
+  "$objdump" -d --no-show-raw-insn -M intel "$1" |
+    awk -v prefixes="$i386_prefixes" -v allowed="$i386_instructions" '
+      BEGIN { gsub(/[ \n]+/, " ", allowed); allowed = " " allowed " " }
+      /^Disassembly of section / { ++sections; next }
+      $1 ~ /^[0-9a-f]+:$/ {
+        n = split(substr($0, index($0, "\t") + 1), word, " ")
+        i = 1
+        while (i <= n && index(prefixes, " " word[i] " ")) ++i
+        if (i > n) next
+        op = word[i]; rest = ""
+        for (j = i + 1; j <= n; ++j) rest = rest " " word[j]
+        if (index(allowed, " " op " ") && !(op == "nop" && rest != "") &&
+            rest !~ /(^|[^a-z])[xyz]?mm[0-9]/) next
+        if (!(op in count)) first[op] = $1
+        ++count[op]
+      }
+      END {
+        for (op in count) print count[op], op, first[op]
+        print "sections", sections + 0
+      }'
+}
+
 status=0
 for f in "$@"; do
   out=$("$objdump" -p "$f") || { echo "FAIL $f: objdump failed"; status=1; continue; }
@@ -60,6 +114,15 @@ for f in "$@"; do
       problems+=("imports $fn from $dll, which Windows 95 has only as a failing stub")
     fi
   done < <(awk '/DLL Name:/ { dll = $3; next } dll != "" && NF == 3 && $1 ~ /^[0-9a-f]+$/ { print dll, $3 }' <<<"$out")
+  code_sections=$(grep -c ' CODE' < <("$objdump" -h "$f"))
+  while read -r count op address; do
+    if [[ $count == sections ]]; then
+      [[ $op -ge 1 && $op -eq $code_sections ]] ||
+        problems+=("$op of its $code_sections code sections disassembled")
+    else
+      problems+=("$op, which a 386 with a 387 lacks: $count, the first at ${address%:}")
+    fi
+  done < <(newer_instructions "$f" | sort -k2)
   size=$(stat -c %s "$f")
   limit=$(budget "$f")
   if [[ $limit -gt 0 && $size -gt $limit ]]; then

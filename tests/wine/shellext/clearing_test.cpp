@@ -89,11 +89,12 @@ protected:
         ASSERT_TRUE(files::MakeFile(In(drive, "salvora.inf"), 10));
     }
 
-    // Opened without delete sharing, as a program that uses it would.
+    // Opened sharing everything, deletion included: Wine would then delete
+    // the file from under its user, as Windows 95 does.
     void Hold(const std::string& path)
     {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                               OPEN_EXISTING, 0, NULL);
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               NULL, OPEN_EXISTING, 0, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
         held_.push_back(h);
     }

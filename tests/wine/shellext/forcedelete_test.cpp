@@ -172,11 +172,11 @@ protected:
         Answer(dialog, IDYES);
     }
 
-    // Opened without delete sharing, as a program that uses it would.
-    void Hold(const std::string& path)
+    // Opened without delete sharing, as a program that uses it would; with
+    // it, Wine deletes the file from under its user as Windows 95 does.
+    void Hold(const std::string& path, DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE)
     {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                               OPEN_EXISTING, 0, NULL);
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, sharing, NULL, OPEN_EXISTING, 0, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
         held_.push_back(h);
     }
@@ -374,21 +374,45 @@ TEST_F(ForceDelete, CancelInTheProgressDialogWhileAFileIsAskedAbout)
 
 TEST_F(ForceDelete, AFileInUseOrNoDriver)
 {
-    // A file held open stops the walk there, and says so: what came before
-    // it is gone, the rest of the selection stays.
-    MakeFiles({"F\\a", "F\\b", "F\\c", "F\\d", "G"});
-    Hold(In("F\\c"));
-    auto command = Run({In("F"), In("G")});
-    Confirm(kItemsCaption);
-    EXPECT_EQ(Stopped(In("F\\c"), kInUse), MessageAfter(command.get()));
-    ASSERT_TRUE(command->WaitDone());
-    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", NULL, GetCurrentProcessId()));
-    EXPECT_EQ((Listing{{"\\F", 16}, {"\\F\\c", 32}, {"\\F\\d", 32}, {"\\G", 32}}), TreeOf(kArea));
-    EXPECT_TRUE(requests_.SuspendedThenResumed());
-    command.reset();
-    for (HANDLE h : held_)
-        CloseHandle(h);
-    held_.clear();
+    // A file held open stops the walk there, and says so once: what came
+    // before it is gone, the rest of the selection stays. So also where the
+    // system itself would delete it, and a protected file in use keeps its
+    // attributes after the user said Yes.
+    const struct {
+        const char* what;
+        DWORD sharing, attributes;
+    } cases[] = {
+        {"held without delete sharing", FILE_SHARE_READ | FILE_SHARE_WRITE, 0},
+        {"held sharing everything", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0},
+        {"read-only, held sharing everything", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+         FILE_ATTRIBUTE_READONLY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(RemoveTree(kArea) && files::MakeDirs(kArea));
+        MakeFiles({"F\\a", "F\\b", "F\\d", "G"});
+        ASSERT_TRUE(files::MakeFile(In("F\\c"), 10, c.attributes));
+        DWORD attributes = GetFileAttributesA(In("F\\c").c_str());
+        Hold(In("F\\c"), c.sharing);
+        FreshLog();
+        auto command = Run({In("F"), In("G")});
+        Confirm(kItemsCaption);
+        if (c.attributes) {
+            HWND question = WaitForConfirmation(kFileCaption);
+            ASSERT_TRUE(question != NULL);
+            Answer(question, IDYES);
+        }
+        EXPECT_EQ(Stopped(In("F\\c"), kInUse), MessageAfter(command.get()));
+        ASSERT_TRUE(command->WaitDone());
+        EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", NULL, GetCurrentProcessId()));
+        EXPECT_EQ((Listing{{"\\F", 16}, {"\\F\\c", attributes}, {"\\F\\d", 32}, {"\\G", 32}}), TreeOf(kArea));
+        EXPECT_TRUE(requests_.SuspendedThenResumed());
+        command.reset();
+        for (HANDLE h : held_)
+            CloseHandle(h);
+        held_.clear();
+        SetFileAttributesA(In("F\\c").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 
     // The driver gone after the shell built its menu: the same deletions.
     sext::Ptr<IShellExtInit> init(sext::Bin().Handler(CLSID_SalvoraFolderHandler, {In("F"), In("G")}));

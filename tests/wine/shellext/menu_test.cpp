@@ -141,15 +141,38 @@ std::string Help(IContextMenu* cm, UINT_PTR verb, UINT type = GCS_HELPTEXTA, UIN
     return buffer;
 }
 
+// The wide text as narrow, for comparing: every help text is ASCII.
+std::string WideHelp(IContextMenu* cm, UINT_PTR verb, UINT type, UINT size = 261, HRESULT* hr = NULL)
+{
+    WCHAR buffer[300];
+    for (WCHAR& c : buffer)
+        c = L'#';
+    buffer[299] = L'\0';
+    HRESULT result = cm->GetCommandString(verb, type, NULL, (LPSTR)buffer, size);
+    if (hr)
+        *hr = result;
+    std::string text;
+    for (const WCHAR* c = buffer; *c; ++c)
+        text += *c < 0x80 ? (char)*c : '?';
+    return text;
+}
+
 TEST_F(Menus, HelpTextsOfEveryVerb)
 {
     IContextMenu* cm = MenuFor(CLSID_SalvoraDriveHandler, {"D:\\"});
     ASSERT_NE(nullptr, cm);
     EXPECT_EQ(kHelpUndeleteDrive, Help(cm, 0));
     EXPECT_EQ(kHelpClear, Help(cm, 1));
-    // Whatever the shell asks for, it gets the help text.
+    // A verb request gets the help text too, and a wide request gets it in
+    // wide characters; a validation gets nothing written.
     EXPECT_EQ(kHelpUndeleteDrive, Help(cm, 0, GCS_VERBA));
-    EXPECT_EQ(kHelpUndeleteDrive, Help(cm, 0, GCS_VALIDATEA));
+    EXPECT_EQ(kHelpUndeleteDrive, WideHelp(cm, 0, GCS_HELPTEXTW));
+    EXPECT_EQ(kHelpClear, WideHelp(cm, 1, GCS_VERBW));
+    HRESULT hr = E_FAIL;
+    for (UINT validation : {GCS_VALIDATEA, GCS_VALIDATEW}) {
+        EXPECT_EQ(std::string(299, '#'), Help(cm, 0, validation, 261, &hr));
+        EXPECT_EQ(S_OK, hr);
+    }
 
     cm = MenuFor(CLSID_SalvoraFolderHandler, {"D:\\Reports", "D:\\Old"});
     ASSERT_NE(nullptr, cm);
@@ -170,6 +193,9 @@ TEST_F(Menus, HelpTextsNeverPastTheCallersBuffer)
     std::string cut = Help(cm, 1, GCS_HELPTEXTA, 10, &hr);
     EXPECT_EQ(S_OK, hr);
     EXPECT_EQ(std::string(kHelpClear).substr(0, 9), cut);
+    EXPECT_EQ(std::string(kHelpClear).substr(0, 9), WideHelp(cm, 1, GCS_HELPTEXTW, 10, &hr));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ("", WideHelp(cm, 1, GCS_HELPTEXTW, 1));
 
     std::string untouched(299, '#');
     EXPECT_EQ(untouched, Help(cm, 0, GCS_HELPTEXTA, 0, &hr));

@@ -243,29 +243,52 @@ TEST_F(Trashcan, TheLastDisplayIsExactAndNeverPastTheEnd)
 
 TEST_F(Trashcan, AFileInUseEndsItsDriveOnlyAndKeepsItsIndex)
 {
-    ASSERT_TRUE(files::MakeFile(In("a")));
-    ASSERT_TRUE(files::MakeFile(In("b")));
-    ASSERT_TRUE(files::MakeFile(In("c")));
-    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
-    ASSERT_TRUE(files::MakeFile(In("x", 'D')));
-    ASSERT_TRUE(files::MakeFile(In("salvora.inf", 'D')));
-    // Open without delete sharing: the deletion fails as on a real system.
-    HANDLE held = CreateFileA(In("b").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    // Held without delete sharing the deletion fails by itself; sharing
+    // everything, Wine would delete the file as Windows 95 does, from under
+    // the program reading it. Either way it is reported once, and it and its
+    // attributes stay.
+    for (DWORD sharing : {FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}) {
+        SCOPED_TRACE(sharing);
+        ASSERT_TRUE(files::MakeFile(In("a")));
+        ASSERT_TRUE(files::MakeFile(In("b"), 10, FILE_ATTRIBUTE_HIDDEN));
+        ASSERT_TRUE(files::MakeFile(In("c")));
+        ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+        ASSERT_TRUE(files::MakeFile(In("x", 'D')));
+        ASSERT_TRUE(files::MakeFile(In("salvora.inf", 'D')));
+        DWORD attributes = GetFileAttributesA(In("b").c_str());
+        HANDLE held = CreateFileA(In("b").c_str(), GENERIC_READ, sharing, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
 
+        g_failures = 0;
+        RemovalRun run = NewRun(window_, 4, &cancel_);
+        RunAsWorker([&] {
+            RemoveTrashcanFiles(kDrive, UpperCasePattern, &run);
+            RemoveTrashcanFiles('D', LowerCasePattern, &run);
+        });
+        CloseHandle(held);
+        EXPECT_EQ(1, g_failures);
+        EXPECT_EQ(attributes, GetFileAttributesA(In("b").c_str()));
+        EXPECT_TRUE(files::Exists(In("salvora.inf")));
+        // The next drive is still emptied, its index file included.
+        EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
+        EXPECT_TRUE(run.lastDeletionOk);
+        files::RemoveTree(files::Trashcan(kDrive));
+        ASSERT_TRUE(files::MakeDirs(files::Trashcan(kDrive)));
+    }
+
+    // An index file that the driver or the undelete program has open stays
+    // where its drive was emptied, without a word.
+    ASSERT_TRUE(files::MakeFile(In("a")));
+    ASSERT_TRUE(files::MakeFile(In("salvora.inf")));
+    HANDLE held = CreateFileA(In("salvora.inf").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
     g_failures = 0;
-    RemovalRun run = NewRun(window_, 4, &cancel_);
-    RunAsWorker([&] {
-        RemoveTrashcanFiles(kDrive, UpperCasePattern, &run);
-        RemoveTrashcanFiles('D', LowerCasePattern, &run);
-    });
+    RemovalRun run = NewRun(window_, 1, &cancel_);
+    RunAsWorker([&] { RemoveTrashcanFiles(kDrive, UpperCasePattern, &run); });
     CloseHandle(held);
-    EXPECT_EQ(1, g_failures);
-    EXPECT_TRUE(files::Exists(In("b")));
-    EXPECT_TRUE(files::Exists(In("salvora.inf")));
-    // The next drive is still emptied, its index file included.
-    EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
-    EXPECT_TRUE(run.lastDeletionOk);
+    EXPECT_EQ(0, g_failures);
+    EXPECT_EQ(std::vector<std::string>{"salvora.inf"}, files::List(files::Trashcan(kDrive)));
 }
 
 TEST_F(Trashcan, CancelStopsBeforeTheNextFileAndKeepsTheIndex)

@@ -125,8 +125,10 @@ TEST_F(TrayClearing, FromTheMenuPastAFileInUse)
         ASSERT_TRUE(files::MakeFile(In('D', name), 10));
     for (const char* name : {"c", "SALVORA.INF"})
         ASSERT_TRUE(files::MakeFile(In('E', name), 10));
-    HANDLE held = CreateFileA(In('D', "in-use").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              NULL, OPEN_EXISTING, 0, NULL);
+    // Held sharing everything, deletion included: Wine would then delete it
+    // from under its user, as Windows 95 does.
+    HANDLE held = CreateFileA(In('D', "in-use").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Start();
     Choose('t');
