@@ -20,7 +20,7 @@ bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry, DWORD* reache
     if (find == INVALID_HANDLE_VALUE)
         return false;
     FindClose(find);
-    if (lstrcmpiA(found.cAlternateFileName, entry.cAlternateFileName) != 0)
+    if (!SameNameIgnoringCase(found.cAlternateFileName, entry.cAlternateFileName))
         return false;
     *reached = found.dwFileAttributes;
     return true;
@@ -82,7 +82,7 @@ ItemReach ReachSelectedItem(const char* canonical, char* out, size_t outSize)
     size_t used = 3;
     const char* name = canonical + 3;
     while (*name) {
-        const char* end = strchr(name, '\\');
+        const char* end = FindBackslash(name);
         size_t nameLength = end ? (size_t)(end - name) : strlen(name);
         char part[MAX_PATH + 1];
         if (nameLength >= sizeof part || used + 1 >= outSize)
@@ -103,6 +103,11 @@ ItemReach ReachSelectedItem(const char* canonical, char* out, size_t outSize)
         name = end ? end + 1 : name + nameLength;
     }
     return ItemReach::Reached;
+}
+
+bool SameNameIgnoringCase(const char* a, const char* b)
+{
+    return SameDoubleByteCharacters(a, b) && lstrcmpiA(a, b) == 0;
 }
 
 bool ItemIsGone(DWORD error)
