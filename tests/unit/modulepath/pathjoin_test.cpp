@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "modulepath/pathjoin.h"
-#include "tests/unit/codepage932.h"
+#include "tests/codepage932.h"
 
 namespace {
 

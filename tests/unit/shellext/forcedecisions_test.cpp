@@ -8,7 +8,7 @@
 
 #include "shellext/forcedecisions.h"
 #include "shellext/resource.h"
-#include "tests/unit/codepage932.h"
+#include "tests/codepage932.h"
 
 namespace {
 

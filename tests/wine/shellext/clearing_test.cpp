@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "sext.h"
+#include "tests/codepage932.h"
 #include "support/files.h"
 #include "support/standin.h"
 #include "support/ui.h"
@@ -388,6 +389,38 @@ TEST_F(DriveClearing, APageClosedLongAgoOwnsNoDialog)
     standin::SetDelay(0);
     ui::Dismiss(WaitForBox("Salvora").window, IDNO);
     ASSERT_TRUE(command->WaitDone());
+}
+
+// The Japanese edition (code page 932): a deleted file's name may end in a
+// character whose second byte is '\' (0x5C) or '|', and begin with one whose
+// second byte reads as the first letter of "salvora.inf".
+class DriveClearingOnCodePage932 : public DriveClearing {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(932u, GetACP()) << "run under SALVORA_ANSI_CODEPAGE=932 (scripts/wine-run)";
+        DriveClearing::SetUp();
+    }
+};
+
+TEST_F(DriveClearingOnCodePage932, NamesWithSecondByteSeparatorsGoLikeAnyOther)
+{
+    for (const char* name : {SJIS_HYO, SJIS_SO ".txt", "a" SJIS_PIPE, SJIS_HYO SJIS_HYO, "\x83" "salvora.inf"})
+        ASSERT_TRUE(files::MakeFile(In('D', name), 300));
+    ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf"), 10));
+    ASSERT_TRUE(files::MakeDirs(In('D', SJIS_HYO "dir")));
+    ASSERT_TRUE(files::MakeFile(In('D', SJIS_HYO "dir\\" SJIS_SO), 10));
+    standin::TakeLog();
+
+    auto command = Clear('D');
+    ui::MessageBoxInfo box = WaitForBox("Salvora");
+    EXPECT_EQ(Question("5", "2 KByte", 'D'), box.text);
+    ui::Dismiss(box.window, IDYES);
+    ASSERT_TRUE(command->WaitDone());
+
+    EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
+    EXPECT_TRUE(files::Exists(In('D', SJIS_HYO "dir\\" SJIS_SO)));
+    EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // The rule of code page 932 (Shift-JIS, the Japanese edition's ANSI code
 // page), which the native tests hand the portable code to read paths as
 // Japanese Windows 95 does: lead bytes 0x81-0x9F and 0xE0-0xFC. Among the
-// second bytes, from 0x40 up, are '\' (0x5C) and '|' (0x7C).
-#ifndef SALVORA_TESTS_UNIT_CODEPAGE932_H
-#define SALVORA_TESTS_UNIT_CODEPAGE932_H
+// second bytes, from 0x40 up, are '\' (0x5C) and '|' (0x7C). The Wine tests
+// that run under code page 932 name their files with the same characters.
+#ifndef SALVORA_TESTS_CODEPAGE932_H
+#define SALVORA_TESTS_CODEPAGE932_H
 
 #include "modulepath/leadbytes.h"
 
