@@ -99,6 +99,22 @@ protected:
         held_.push_back(h);
     }
 
+    // D:'s Trashcan cleared with Yes to its question: every file goes, the
+    // file kept in a folder of it stays, and the driver is told once.
+    void ClearWithYes(const char* count, const char* size, const std::string& kept)
+    {
+        standin::TakeLog();
+        auto command = Clear('D');
+        ui::MessageBoxInfo box = WaitForBox("Salvora");
+        EXPECT_EQ(Question(count, size, 'D'), box.text);
+        ui::Dismiss(box.window, IDYES);
+        ASSERT_TRUE(command->WaitDone());
+
+        EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
+        EXPECT_TRUE(files::Exists(In('D', kept)));
+        EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
+    }
+
     ui::MessageBoxInfo WaitForBox(const char* caption)
     {
         ui::MessageBoxInfo box;
@@ -170,17 +186,7 @@ TEST_F(DriveClearing, YesRemovesEveryFileThenTheIndexButNoFolder)
                                 FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(files::MakeDirs(In('D', "sub")));
     ASSERT_TRUE(files::MakeFile(In('D', "sub\\kept"), 10));
-    standin::TakeLog();
-
-    auto command = Clear('D');
-    ui::MessageBoxInfo box = WaitForBox("Salvora");
-    EXPECT_EQ(Question("5", "1 KByte", 'D'), box.text);
-    ui::Dismiss(box.window, IDYES);
-    ASSERT_TRUE(command->WaitDone());
-
-    EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
-    EXPECT_TRUE(files::Exists(In('D', "sub\\kept")));
-    EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
+    ClearWithYes("5", "1 KByte", "sub\\kept");
 }
 
 TEST_F(DriveClearing, NothingToRemoveIsSaidSo)
@@ -405,22 +411,13 @@ protected:
 
 TEST_F(DriveClearingOnCodePage932, NamesWithSecondByteSeparatorsGoLikeAnyOther)
 {
-    for (const char* name : {SJIS_HYO, SJIS_SO ".txt", "a" SJIS_PIPE, SJIS_HYO SJIS_HYO, "\x83" "salvora.inf"})
+    for (const char* name :
+         {SJIS_HYO, SJIS_SO ".txt", "a" SJIS_PIPE, SJIS_HYO SJIS_HYO, "\x83" "salvora.inf"})
         ASSERT_TRUE(files::MakeFile(In('D', name), 300));
     ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf"), 10));
     ASSERT_TRUE(files::MakeDirs(In('D', SJIS_HYO "dir")));
     ASSERT_TRUE(files::MakeFile(In('D', SJIS_HYO "dir\\" SJIS_SO), 10));
-    standin::TakeLog();
-
-    auto command = Clear('D');
-    ui::MessageBoxInfo box = WaitForBox("Salvora");
-    EXPECT_EQ(Question("5", "2 KByte", 'D'), box.text);
-    ui::Dismiss(box.window, IDYES);
-    ASSERT_TRUE(command->WaitDone());
-
-    EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
-    EXPECT_TRUE(files::Exists(In('D', SJIS_HYO "dir\\" SJIS_SO)));
-    EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
+    ClearWithYes("5", "2 KByte", SJIS_HYO "dir\\" SJIS_SO);
 }
 
 }  // namespace
