@@ -7,6 +7,7 @@
 
 #include "inifile/fileio.h"
 #include "inifile/inisource.h"
+#include "modulepath/leadbytes.h"
 
 namespace {
 
@@ -131,10 +132,11 @@ bool WriteLines(TFileHandle handle, OutputStream& stream, char* buffer, size_t s
 // hexadecimal digits and the extension, a name that suits 8.3 file systems.
 char* SideName(const char* fileName, uint32_t number, const char* extension)
 {
+    LeadBytes lead = SystemLeadBytes();
     size_t folder = 0;
-    for (size_t i = 0; fileName[i]; i++)
-        if (fileName[i] == '\\' || fileName[i] == '/' || fileName[i] == ':')
-            folder = i + 1;
+    for (const char* c = fileName; *c; c = lead.Next(c))
+        if (*c == '\\' || *c == '/' || *c == ':')
+            folder = (size_t)(c - fileName) + 1;
     size_t extensionLength = strlen(extension);
     char* name = static_cast<char*>(malloc(folder + 8 + extensionLength + 1));
     if (!name)

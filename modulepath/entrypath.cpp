@@ -21,15 +21,10 @@ bool LeadsToEntry(const char* path, const WIN32_FIND_DATAA& entry, DWORD* reache
     if (find == INVALID_HANDLE_VALUE)
         return false;
     FindClose(find);
-    if (lstrcmpiA(found.cAlternateFileName, entry.cAlternateFileName) != 0)
+    if (!SameNameIgnoringCase(found.cAlternateFileName, entry.cAlternateFileName))
         return false;
     *reached = found.dwFileAttributes;
     return true;
-}
-
-bool SameName(const char* a, const char* b)
-{
-    return lstrcmpiA(a, b) == 0;
 }
 
 // Puts after the dirLength characters of path a name that reaches the one
@@ -46,7 +41,7 @@ ItemReach PutListedName(char* path, size_t pathSize, size_t dirLength, const cha
     HANDLE find = FindFirstFileA(pattern, &entry);
     if (find == INVALID_HANDLE_VALUE)
         return ItemIsGone(GetLastError()) ? ItemReach::Gone : ItemReach::Failed;
-    ListedNameTally tally(name, SameName);
+    ListedNameTally tally(name, SameNameIgnoringCase);
     bool whole = true;
     for (;;) {
         if (tally.Add(entry.cFileName, entry.cAlternateFileName))
@@ -106,7 +101,7 @@ ItemReach ReachSelectedItem(const char* canonical, char* out, size_t outSize)
     size_t used = 3;
     const char* name = canonical + 3;
     while (*name) {
-        const char* end = strchr(name, '\\');
+        const char* end = FindBackslash(name);
         size_t nameLength = end ? (size_t)(end - name) : strlen(name);
         char part[MAX_PATH + 1];
         if (nameLength >= sizeof part || used + 1 >= outSize)
@@ -122,6 +117,11 @@ ItemReach ReachSelectedItem(const char* canonical, char* out, size_t outSize)
         name = end ? end + 1 : name + nameLength;
     }
     return ItemReach::Reached;
+}
+
+bool SameNameIgnoringCase(const char* a, const char* b)
+{
+    return SameDoubleByteCharacters(a, b) && lstrcmpiA(a, b) == 0;
 }
 
 bool ItemIsGone(DWORD error)

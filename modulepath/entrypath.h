@@ -24,6 +24,10 @@
 bool PutListedEntryPath(char* path, size_t pathSize, size_t dirLength, const WIN32_FIND_DATAA& entry,
                         DWORD* reached = NULL, bool listedOnce = false);
 
+// Whether two names are the same but for the case of their single-byte
+// letters, as the file system compares them.
+bool SameNameIgnoringCase(const char* a, const char* b);
+
 // Whether a call's error says that the item is not there (any more).
 bool ItemIsGone(DWORD error);
 

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "modulepath/pathjoin.h"
+
 bool ModuleSiblingPath(HMODULE module, const char* name, char* path)
 {
     path[0] = '\0';
@@ -13,8 +15,7 @@ bool ModuleSiblingPath(HMODULE module, const char* name, char* path)
         return false;
     own[length] = '\0';
 
-    char* slash = strrchr(own, '\\');
-    size_t keep = slash ? (size_t)(slash - own) + 1 : 0;
+    size_t keep = FolderPartLength(own);
     size_t nameLength = strlen(name);
     if (keep + nameLength >= (size_t)kPathBufferSize)
         return false;

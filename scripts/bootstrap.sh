@@ -13,7 +13,7 @@ sudo=()
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest python3
   wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
-  xvfb x11-apps x11-utils netpbm fonts-wine
+  xvfb x11-apps x11-utils netpbm fonts-wine locales
 )
 
 missing=()

@@ -5,7 +5,8 @@
 # SALVORA_WINEPREFIX and SALVORA_BIN choose another prefix and win64 bin folder.
 # Version win95, extra drive letters mapped to folders of the prefix with the
 # drive types the tests need, and the stand-in driver installed as an
-# auto-start kernel service from the win64 build. Safe to re-run: it ends the
+# auto-start kernel service from the win64 build; and once, the Unix locale
+# that the tests run under code page 932 need. Safe to re-run: it ends the
 # prefix's session first, so the next session loads the driver afresh and
 # reads the drive types and labels again. Touches nothing outside build/.
 set -euo pipefail
@@ -81,6 +82,18 @@ done
 for font in /usr/share/wine/fonts/*.ttf; do
   [[ -e $font ]] && ln -sfn "$font" "$prefix/drive_c/windows/Fonts/${font##*/}"
 done
+
+# The Japanese edition's ANSI code page 932 for the tests that run under it
+# (scripts/wine-run with SALVORA_ANSI_CODEPAGE=932): Wine takes it from the
+# Unix locale ja_JP.UTF-8, which must exist for Japanese names to reach the
+# disk. Made here from the locales package's sources, beside the prefixes.
+locales=$top/build/wine/locale
+if [[ ! -f $locales/ja_JP.UTF-8/LC_CTYPE ]]; then
+  mkdir -p "$locales"
+  localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1 || true
+  [[ -f $locales/ja_JP.UTF-8/LC_CTYPE ]] ||
+    echo "wine-env: cannot make the locale ja_JP.UTF-8 (is the package locales installed?)" >&2
+fi
 
 cp "$bin/vsalvora.sys" "$prefix/drive_c/windows/system32/drivers/vsalvora.sys"
 $wine reg.exe import "Z:${reg//\//\\}" >/dev/null 2>&1

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "modulepath/pathjoin.h"
 #include "shellext/resource.h"
 
 ConfirmationText SelectionConfirmation(int32_t count, uint32_t firstAttributes)
@@ -42,20 +43,26 @@ ItemKind KindOfItem(uint32_t attributes)
     return ItemKind::File;
 }
 
-void ActionText(char* out, size_t outSize, const char* prefix, const char* path)
+void ActionText(char* out, size_t outSize, const char* prefix, const char* path, const LeadBytes& lead)
 {
     if (outSize == 0)
         return;
-    const char* slash = strrchr(path, '\\');
-    const char* name = slash ? slash + 1 : path;
+    const char* name = path + FolderPartLength(path, lead);
     const char* parts[2] = {prefix, name};
     size_t used = 0;
     for (const char* part : parts) {
         size_t length = strlen(part);
-        if (length > outSize - 1 - used)
+        // A text that is cut ends on a whole character, and there.
+        bool cut = length > outSize - 1 - used;
+        if (cut) {
             length = outSize - 1 - used;
+            if (lead.IsSecondByte(part, length))
+                --length;
+        }
         memcpy(out + used, part, length);
         used += length;
+        if (cut)
+            break;
     }
     out[used] = '\0';
 }
@@ -77,7 +84,10 @@ int ForceDeletePercent(long done, long total)
 
 namespace {
 
-// ASCII only: the names compared with are.
+// ASCII only: the names compared with are. Each is matched from the start
+// of a character, and every byte it matches is an ASCII character, which is
+// a character of its own: so no part of a double-byte character is ever
+// taken for one of its letters.
 bool SameNameIgnoringCase(const char* a, const char* b, size_t length)
 {
     for (size_t i = 0; i < length; ++i) {

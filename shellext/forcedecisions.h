@@ -8,6 +8,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "modulepath/leadbytes.h"
+
 // The attributes an item may carry here (the values of the Win32 API).
 const uint32_t kAttributeReadOnly = 0x01;
 const uint32_t kAttributeHidden = 0x02;
@@ -74,9 +76,10 @@ int StopMessageId(StopReason reason);
 int RefusalMessageId(SelectedPathKind kind);
 
 // The action text: prefix followed by the part of path after its last
-// backslash (the whole path when it has none), cut to outSize characters
-// with the terminator.
-void ActionText(char* out, size_t outSize, const char* prefix, const char* path);
+// backslash (the whole path when it has none), cut at a whole character to
+// outSize bytes with the terminator.
+void ActionText(char* out, size_t outSize, const char* prefix, const char* path,
+                const LeadBytes& lead = SystemLeadBytes());
 
 // The percentage after done of total items: the exact quotient taken to the
 // nearest whole number, a half to the even neighbour. Never above 100 (items

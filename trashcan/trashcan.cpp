@@ -7,6 +7,7 @@
 
 #include "driver/driver.h"
 #include "modulepath/entrypath.h"
+#include "modulepath/pathjoin.h"
 #include "trashcan/deletion.h"
 
 void TrashcanPattern(char driveLetter, PatternCase letterCase, char pattern[kPathBufferSize])
@@ -26,13 +27,6 @@ void ShowCount(HWND dialog, long count)
     SetDlgItemTextA(dialog, IDC_PROGRESS_COUNT, text);
 }
 
-// Length of the directory part of a pattern, its last backslash included.
-size_t DirectoryLength(const char* pattern)
-{
-    const char* slash = strrchr(pattern, '\\');
-    return slash ? (size_t)(slash - pattern) + 1 : 0;
-}
-
 bool IsOwnFolder(const char* folder)
 {
     DWORD attributes = GetFileAttributesA(folder);
@@ -47,17 +41,17 @@ bool IsOwnFolder(const char* folder)
 bool TrashcanIsOwnFolder(const char* pattern)
 {
     char folder[kPathBufferSize];
-    size_t length = DirectoryLength(pattern);   // "X:\RECYCLED\TRASHCAN\"
+    size_t length = FolderPartLength(pattern);   // "X:\RECYCLED\TRASHCAN\"
     if (length < 2)
         return false;
     memcpy(folder, pattern, length - 1);
     folder[length - 1] = '\0';
     if (!IsOwnFolder(folder))
         return false;
-    char* slash = strrchr(folder, '\\');
-    if (!slash)
+    size_t parent = FolderPartLength(folder);
+    if (parent == 0)
         return false;
-    *slash = '\0';
+    folder[parent - 1] = '\0';
     return IsOwnFolder(folder);
 }
 
@@ -67,6 +61,11 @@ bool TrashcanIsOwnFolder(const char* pattern)
 // whole folder for each file. Names are compared as hashes without regard to
 // case; two names that share a hash count as one listed twice, so a
 // collision costs a look-up and nothing more.
+//
+// Only single-byte letters are folded, each as CharLowerBuffA folds it. A
+// double-byte character hashes as one fixed value whatever it is: the file
+// system may take some of them for one another (full-width letters, Roman
+// numerals in either case), and its second byte is never a letter to fold.
 class ListedNames {
 public:
     ListedNames() = default;
@@ -82,6 +81,7 @@ public:
     // counts as listed twice.
     void Read(const char* pattern)
     {
+        ReadFolding();
         WIN32_FIND_DATAA entry;
         HANDLE find = FindFirstFileA(pattern, &entry);
         if (find == INVALID_HANDLE_VALUE)
@@ -108,14 +108,27 @@ public:
     }
 
 private:
-    static DWORD Hash(const char* name)
+    void ReadFolding()
     {
-        char lower[MAX_PATH];
-        lstrcpynA(lower, name, sizeof lower);
-        CharLowerBuffA(lower, (DWORD)lstrlenA(lower));
+        lead_ = SystemLeadBytes();
+        for (int b = 0; b < 256; ++b)
+            lower_[b] = (char)b;
+        if (!lead_.Any()) {
+            CharLowerBuffA(lower_ + 1, 255);
+            return;
+        }
+        for (int b = 1; b < 256; ++b)
+            if (!lead_.IsLead((char)b))
+                CharLowerBuffA(lower_ + b, 1);
+    }
+
+    DWORD Hash(const char* name) const
+    {
         DWORD hash = 2166136261u;
-        for (const char* c = lower; *c; ++c)
-            hash = (hash ^ (BYTE)*c) * 16777619u;
+        for (const char* c = name; *c; c = lead_.Next(c)) {
+            BYTE folded = lead_.IsLead(*c) ? 0 : (BYTE)lower_[(BYTE)*c];
+            hash = (hash ^ folded) * 16777619u;
+        }
         return hash;
     }
 
@@ -136,6 +149,8 @@ private:
         return true;
     }
 
+    LeadBytes lead_;
+    char lower_[256];
     DWORD* hashes_ = NULL;
     size_t count_ = 0, capacity_ = 0;
     bool complete_ = false;
@@ -238,17 +253,17 @@ bool RemoveEntryFile(const char* path, DWORD attributes, bool reached, RemovalRu
 // and then the spelling given is kept).
 void SpellFoldersAsListed(char* pattern)
 {
-    size_t dirLength = DirectoryLength(pattern);
+    size_t dirLength = FolderPartLength(pattern);
     for (size_t start = 3, end = 3; end < dirLength; start = ++end) {
-        while (pattern[end] != '\\')
-            ++end;
+        end = (size_t)(FindBackslash(pattern + start) - pattern);
         pattern[end] = '\0';
         WIN32_FIND_DATAA entry, another;
         HANDLE find = FindFirstFileA(pattern, &entry);
         if (find != INVALID_HANDLE_VALUE) {
             bool only = !FindNextFileA(find, &another);
             FindClose(find);
-            if (only && strlen(entry.cFileName) == end - start && lstrcmpiA(entry.cFileName, pattern + start) == 0)
+            if (only && strlen(entry.cFileName) == end - start &&
+                SameNameIgnoringCase(entry.cFileName, pattern + start))
                 memcpy(pattern + start, entry.cFileName, end - start);
         }
         pattern[end] = '\\';
@@ -266,7 +281,7 @@ void RemoveTrashcanFiles(char driveLetter, PatternCase letterCase, RemovalRun* r
     SpellFoldersAsListed(pattern);
     char path[kPathBufferSize];
     lstrcpyA(path, pattern);
-    size_t dirLength = DirectoryLength(pattern);
+    size_t dirLength = FolderPartLength(pattern);
 
     ListedNames names;
     names.Read(pattern);

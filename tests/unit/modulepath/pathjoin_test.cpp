@@ -11,8 +11,18 @@
 
 #include "modulepath/listedname.h"
 #include "modulepath/pathjoin.h"
+#include "tests/codepage932.h"
 
 namespace {
+
+// The tables of plain names run under both rules: names of single-byte
+// characters read alike on every code page.
+const LeadBytes kRules[] = {LeadBytes(), CodePage932()};
+
+std::string RuleName(const LeadBytes& lead)
+{
+    return lead.Any() ? "code page 932" : "single-byte";
+}
 
 std::string Letters(std::mt19937& random, size_t length)
 {
@@ -74,16 +84,18 @@ TEST(PutEntryName, TheLongNameTheShortOneOrNone)
         {"q?.txt", "Q_~1.TXT", true, "Q_~1.TXT"},
         {"dot.", "", false, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.longName + " / " + c.shortName);
-        std::vector<char> path(261, '#');
-        std::copy(dir.begin(), dir.end(), path.begin());
-        // What an earlier entry left behind must not survive a refusal.
-        std::string earlier = dir + "earlier";
-        std::copy(earlier.begin(), earlier.end() + 1, path.begin());
-        EXPECT_EQ(c.put, PutEntryName(path.data(), path.size(), dir.size(), c.longName.c_str(),
-                                      c.shortName.c_str()));
-        EXPECT_EQ(dir + c.name, std::string(path.data()));
+    for (const LeadBytes& lead : kRules) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(RuleName(lead) + ": " + c.longName + " / " + c.shortName);
+            std::vector<char> path(261, '#');
+            std::copy(dir.begin(), dir.end(), path.begin());
+            // What an earlier entry left behind must not survive a refusal.
+            std::string earlier = dir + "earlier";
+            std::copy(earlier.begin(), earlier.end() + 1, path.begin());
+            EXPECT_EQ(c.put, PutEntryName(path.data(), path.size(), dir.size(), c.longName.c_str(),
+                                          c.shortName.c_str(), lead));
+            EXPECT_EQ(dir + c.name, std::string(path.data()));
+        }
     }
 }
 
@@ -99,8 +111,9 @@ TEST(PutEntryName, OnlyAPlainNameNamesItsEntryAndNoOther)
         {"q?.txt", false}, {"a*b", false}, {"lt<gt", false}, {"qu\"ote", false}, {"pi|pe", false},
         {"co:lon", false}, {"back\\slash", false}, {"sl/ash", false}, {"ctl\x01x", false}, {"tab\t", false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.plain, IsPlainEntryName(c.name)) << c.name;
+    for (const LeadBytes& lead : kRules)
+        for (const Case& c : cases)
+            EXPECT_EQ(c.plain, IsPlainEntryName(c.name, lead)) << RuleName(lead) << ": " << c.name;
 }
 
 // The system's comparison as far as these names need it: ASCII letters.
@@ -160,11 +173,14 @@ TEST(CanonicalPath, OneSpellingThatKeepsEveryName)
         {"\\\\SERVER\\SHARE\\A.TXT", nullptr}, {"\\x", nullptr}, {"x", nullptr}, {"", nullptr},
         {"E:x", nullptr}, {"E:.", nullptr},
     };
-    for (const auto& c : cases) {
-        char out[261];
-        memset(out, '#', sizeof out);
-        EXPECT_EQ(c.canonical != nullptr, CanonicalPath(c.path, out, sizeof out)) << c.path;
-        EXPECT_STREQ(c.canonical ? c.canonical : "", out) << c.path;
+    for (const LeadBytes& lead : kRules) {
+        for (const auto& c : cases) {
+            char out[261];
+            memset(out, '#', sizeof out);
+            SCOPED_TRACE(RuleName(lead) + ": " + c.path);
+            EXPECT_EQ(c.canonical != nullptr, CanonicalPath(c.path, out, sizeof out, lead));
+            EXPECT_STREQ(c.canonical ? c.canonical : "", out);
+        }
     }
 }
 
@@ -187,6 +203,134 @@ TEST(CanonicalPath, WholeOrNothingInTheBuffer)
     }
     std::vector<char> exact(4);
     EXPECT_TRUE(CanonicalPath("E:\\.", exact.data(), exact.size()));
+}
+
+// --- double-byte characters (code page 932) ------------------------------
+
+TEST(DoubleByteNames, SecondBytesAreNoSeparatorsDotsOrBlanks)
+{
+    const LeadBytes cp932 = CodePage932();
+    // The same bytes read on a single-byte code page, where nothing changes.
+    const struct {
+        const char* name;
+        bool plain932, plainSingleByte;
+    } names[] = {
+        {SJIS_HYO, true, false}, {SJIS_SO ".txt", true, false}, {"a" SJIS_PIPE "b", true, false},
+        {"x" SJIS_DOT, true, true}, {"x" SJIS_BLANK, true, true}, {"x\xa1", true, true},
+        {SJIS_HYO SJIS_HYO, true, false},
+        // A lead byte with nothing after it would take the next backslash.
+        {"\x95", false, true}, {"ab\x95", false, true},
+        // Real separators, dots and blanks after a double-byte character.
+        {SJIS_HYO "\\x", false, false}, {SJIS_HYO ".", false, false}, {SJIS_HYO " ", false, false},
+        {SJIS_HYO "|", false, false}, {SJIS_HYO ":s", false, false},
+    };
+    for (const auto& c : names) {
+        EXPECT_EQ(c.plain932, IsPlainEntryName(c.name, cp932)) << c.name;
+        EXPECT_EQ(c.plainSingleByte, IsPlainEntryName(c.name, LeadBytes())) << c.name;
+    }
+
+    // The long name is taken where it is plain on the code page.
+    char path[261] = "D:\\t\\";
+    EXPECT_TRUE(PutEntryName(path, sizeof path, 5, SJIS_HYO, "_~1", cp932));
+    EXPECT_STREQ("D:\\t\\" SJIS_HYO, path);
+    EXPECT_TRUE(PutEntryName(path, sizeof path, 5, SJIS_HYO, "_~1", LeadBytes()));
+    EXPECT_STREQ("D:\\t\\_~1", path);
+}
+
+TEST(DoubleByteNames, CanonicalPathsKeepWholeCharacters)
+{
+    const LeadBytes cp932 = CodePage932();
+    const struct {
+        const char* path;
+        const char* canonical;   // null: refused
+    } cases[] = {
+        {"D:\\fd\\" SJIS_HYO, "D:\\fd\\" SJIS_HYO}, {"D:\\fd\\" SJIS_HYO "\\", "D:\\fd\\" SJIS_HYO},
+        {"D:\\" SJIS_SO "/" SJIS_PIPE "\\\\x", "D:\\" SJIS_SO "\\" SJIS_PIPE "\\x"},
+        {"D:\\" SJIS_HYO "\\..\\x", "D:\\x"}, {"D:\\a\\" SJIS_HYO "\\..", "D:\\a"},
+        {"D:\\a\\" SJIS_HYO SJIS_SO "\\.\\..\\b", "D:\\a\\b"},
+        {"D:\\a\\b" SJIS_HYO "\\c\\..", "D:\\a\\b" SJIS_HYO},
+        // Look-alikes of dots and blanks are names.
+        {"D:\\x" SJIS_DOT, "D:\\x" SJIS_DOT}, {"D:\\" SJIS_DOT SJIS_DOT "\\y", "D:\\" SJIS_DOT SJIS_DOT "\\y"},
+        {"D:\\" SJIS_BLANK "\\..", "D:\\"},
+        // A lead byte makes one character with the separator after it, as
+        // Windows reads it; one at the end is kept as it came.
+        {"D:\\a\\\x95/b", "D:\\a\\\x95/b"}, {"D:\\a\\\x95", "D:\\a\\\x95"},
+        // A lead byte is no drive letter.
+        {"\x95:\\x", nullptr},
+    };
+    for (const auto& c : cases) {
+        char out[261];
+        memset(out, '#', sizeof out);
+        EXPECT_EQ(c.canonical != nullptr, CanonicalPath(c.path, out, sizeof out, cp932)) << c.path;
+        EXPECT_STREQ(c.canonical ? c.canonical : "", out) << c.path;
+    }
+    // Byte for byte, the second byte of the first case was a separator.
+    char out[261];
+    EXPECT_TRUE(CanonicalPath("D:\\fd\\" SJIS_HYO, out, sizeof out, LeadBytes()));
+    EXPECT_STREQ("D:\\fd\\\x95", out);
+}
+
+TEST(DoubleByteNames, JoinedAfterTheLastWholeCharacter)
+{
+    const LeadBytes cp932 = CodePage932();
+    const struct {
+        std::string dir;
+        std::string joined;
+    } cases[] = {
+        {"D:\\" SJIS_HYO, "D:\\" SJIS_HYO "\\*.*"},
+        {"D:\\" SJIS_HYO "\\", "D:\\" SJIS_HYO "\\*.*"},
+        // Lead bytes pair up from the last byte that is none: 0x95 0x95 is
+        // one character, and the backslash after it ends the folder.
+        {"D:\\\x95\x95\\", "D:\\\x95\x95\\*.*"},
+        {"D:\\\x95\x95" SJIS_HYO, "D:\\\x95\x95" SJIS_HYO "\\*.*"},
+        {SJIS_HYO, SJIS_HYO "\\*.*"},
+    };
+    for (const auto& c : cases) {
+        char out[261];
+        EXPECT_TRUE(JoinPath(out, sizeof out, c.dir.c_str(), "*.*", cp932)) << c.dir;
+        EXPECT_EQ(c.joined, out);
+    }
+    char out[261];
+    EXPECT_TRUE(JoinPath(out, sizeof out, "D:\\" SJIS_HYO, "*.*", LeadBytes()));
+    EXPECT_STREQ("D:\\" SJIS_HYO "*.*", out);
+
+    // The separator counts toward the bound: 256 + 1 + 3 bytes fit, 257 do not.
+    std::string dir = "D:\\" + std::string(251, 'd') + SJIS_HYO;
+    EXPECT_TRUE(JoinPath(out, sizeof out, dir.c_str(), "*.*", cp932));
+    EXPECT_EQ(dir + "\\*.*", out);
+    dir = "D:\\" + std::string(252, 'd') + SJIS_HYO;
+    EXPECT_FALSE(JoinPath(out, sizeof out, dir.c_str(), "*.*", cp932));
+    EXPECT_STREQ("", out);
+}
+
+TEST(DoubleByteNames, FoldersBackslashesAndTwins)
+{
+    const LeadBytes cp932 = CodePage932();
+    const LeadBytes single;
+    EXPECT_EQ(7u, FolderPartLength("C:\\dir\\" SJIS_HYO ".dll", cp932));
+    EXPECT_EQ(9u, FolderPartLength("C:\\dir\\" SJIS_HYO ".dll", single));
+    EXPECT_EQ(6u, FolderPartLength("C:\\" SJIS_HYO "\\slvrsext.dll", cp932));
+    EXPECT_EQ(0u, FolderPartLength(SJIS_SO SJIS_HYO, cp932));
+    const char* path = SJIS_HYO SJIS_SO "\\x";
+    EXPECT_EQ(path + 4, FindBackslash(path, cp932));
+    EXPECT_EQ(path + 1, FindBackslash(path, single));
+    EXPECT_EQ(nullptr, FindBackslash(SJIS_HYO, cp932));
+
+    // Twins differ only in the case of single-byte letters; 0x83 0x41 and
+    // 0x83 0x61 are two katakana, not one in two cases.
+    const struct {
+        const char* a;
+        const char* b;
+        bool same932;
+    } twins[] = {
+        {"\x83\x41", "\x83\x61", false}, {"Ab" SJIS_HYO, "aB" SJIS_HYO, true}, {SJIS_HYO, SJIS_SO, false},
+        {"\x82\x60", "\x82\x81", false},   // full-width A and a
+        {SJIS_HYO, SJIS_HYO "x", false}, {"\x95", "\x95", true}, {"x\x95", "\x95x", false},
+    };
+    for (const auto& t : twins) {
+        EXPECT_EQ(t.same932, SameDoubleByteCharacters(t.a, t.b, cp932)) << t.a << " / " << t.b;
+        EXPECT_TRUE(SameDoubleByteCharacters(t.a, t.b, single));
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "shellext/forcedecisions.h"
 #include "shellext/resource.h"
+#include "tests/codepage932.h"
 
 namespace {
 
@@ -124,6 +125,17 @@ TEST(ForceDeleteActionText, TheLastComponentAfterThePrefix)
     EXPECT_STREQ("Removing directory: New Folder.old", out);
     ActionText(out, sizeof out, "Force deleting file: ", "NOSLASH.TXT");
     EXPECT_STREQ("Force deleting file: NOSLASH.TXT", out);
+    // On code page 932 a backslash that is a character's second byte ends
+    // no folder, and a cut text ends on a whole character.
+    const LeadBytes cp932 = CodePage932();
+    ActionText(out, sizeof out, "x: ", "D:\\fd\\" SJIS_HYO SJIS_SO, cp932);
+    EXPECT_STREQ("x: " SJIS_HYO SJIS_SO, out);
+    ActionText(out, 6, "x: ", "D:\\" SJIS_HYO SJIS_SO, cp932);
+    EXPECT_STREQ("x: " SJIS_HYO, out);
+    ActionText(out, 5, SJIS_HYO SJIS_HYO, "a", cp932);
+    EXPECT_STREQ(SJIS_HYO SJIS_HYO, out);
+    ActionText(out, 4, SJIS_HYO SJIS_HYO, "a", cp932);
+    EXPECT_STREQ(SJIS_HYO, out);
 
     // Any sizes: the text cut to the buffer, never past it.
     std::mt19937 random(7);

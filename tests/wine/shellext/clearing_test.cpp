@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "sext.h"
+#include "tests/codepage932.h"
 #include "support/files.h"
 #include "support/standin.h"
 #include "support/ui.h"
@@ -99,6 +100,22 @@ protected:
         held_.push_back(h);
     }
 
+    // D:'s Trashcan cleared with Yes to its question: every file goes, the
+    // file kept in a folder of it stays, and the driver is told once.
+    void ClearWithYes(const char* count, const char* size, const std::string& kept)
+    {
+        standin::TakeLog();
+        auto command = Clear('D');
+        ui::MessageBoxInfo box = WaitForBox("Salvora");
+        EXPECT_EQ(Question(count, size, 'D'), box.text);
+        ui::Dismiss(box.window, IDYES);
+        ASSERT_TRUE(command->WaitDone());
+
+        EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
+        EXPECT_TRUE(files::Exists(In('D', kept)));
+        EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
+    }
+
     ui::MessageBoxInfo WaitForBox(const char* caption)
     {
         ui::MessageBoxInfo box;
@@ -170,17 +187,7 @@ TEST_F(DriveClearing, YesRemovesEveryFileThenTheIndexButNoFolder)
                                 FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(files::MakeDirs(In('D', "sub")));
     ASSERT_TRUE(files::MakeFile(In('D', "sub\\kept"), 10));
-    standin::TakeLog();
-
-    auto command = Clear('D');
-    ui::MessageBoxInfo box = WaitForBox("Salvora");
-    EXPECT_EQ(Question("5", "1 KByte", 'D'), box.text);
-    ui::Dismiss(box.window, IDYES);
-    ASSERT_TRUE(command->WaitDone());
-
-    EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
-    EXPECT_TRUE(files::Exists(In('D', "sub\\kept")));
-    EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
+    ClearWithYes("5", "1 KByte", "sub\\kept");
 }
 
 TEST_F(DriveClearing, NothingToRemoveIsSaidSo)
@@ -389,6 +396,29 @@ TEST_F(DriveClearing, APageClosedLongAgoOwnsNoDialog)
     standin::SetDelay(0);
     ui::Dismiss(WaitForBox("Salvora").window, IDNO);
     ASSERT_TRUE(command->WaitDone());
+}
+
+// The Japanese edition (code page 932): a deleted file's name may end in a
+// character whose second byte is '\' (0x5C) or '|', and begin with one whose
+// second byte reads as the first letter of "salvora.inf".
+class DriveClearingOnCodePage932 : public DriveClearing {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(932u, GetACP()) << "run under SALVORA_ANSI_CODEPAGE=932 (scripts/wine-run)";
+        DriveClearing::SetUp();
+    }
+};
+
+TEST_F(DriveClearingOnCodePage932, NamesWithSecondByteSeparatorsGoLikeAnyOther)
+{
+    for (const char* name :
+         {SJIS_HYO, SJIS_SO ".txt", "a" SJIS_PIPE, SJIS_HYO SJIS_HYO, "\x83" "salvora.inf"})
+        ASSERT_TRUE(files::MakeFile(In('D', name), 300));
+    ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf"), 10));
+    ASSERT_TRUE(files::MakeDirs(In('D', SJIS_HYO "dir")));
+    ASSERT_TRUE(files::MakeFile(In('D', SJIS_HYO "dir\\" SJIS_SO), 10));
+    ClearWithYes("5", "2 KByte", SJIS_HYO "dir\\" SJIS_SO);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sext.h"
+#include "tests/codepage932.h"
 #include "support/fakeshell.h"
 #include "support/files.h"
 #include "support/standin.h"
@@ -785,6 +786,52 @@ TEST(DrivePageAdded, OnlyForFixedAndRamDrives)
             EXPECT_TRUE(DestroyPropertySheetPage(page));
         EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
     }
+}
+
+// The Japanese edition (code page 932), with the extension installed in a
+// folder whose name ends in "表", 0x95 0x5C, under a name that ends in it
+// too: its Salvora.ini is the one in that folder, rewritten there.
+const char kDllName[] = "slvrsext" SJIS_HYO ".dll";
+
+class DrivePageOnCodePage932 : public DrivePage {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(932u, GetACP()) << "run under SALVORA_ANSI_CODEPAGE=932 (scripts/wine-run)";
+        Dir() = files::ScratchDir("page") + "\\Salvora" SJIS_HYO;
+        ASSERT_TRUE(files::MakeDirs(Dir()));
+        ASSERT_TRUE(files::Copy(sext::BinDllPath(), Dir() + "\\" + kDllName));
+        files::Process host;
+        ASSERT_TRUE(
+            host.Start(files::BinDir() + "\\shellhost.exe", "register \"" + Dir() + "\\" + kDllName + "\""));
+        DWORD code = 1;
+        ASSERT_TRUE(host.WaitExit(ui::kWait, &code));
+        ASSERT_EQ(0u, code);
+    }
+    static void TearDownTestSuite()
+    {
+        DrivePage::TearDownTestSuite();
+        files::RemoveTree(files::Parent(Dir()));
+    }
+    static std::string& Dir()
+    {
+        static std::string dir;
+        return dir;
+    }
+};
+
+TEST_F(DrivePageOnCodePage932, SalvoraIniBesideTheDllInAFolderEndingInABackslashByte)
+{
+    const std::string ini = Dir() + "\\Salvora.ini";
+    ASSERT_TRUE(WriteBytes(ini, "; kept\r\n[Salvora]\r\n" + DriveLine("C:,5%,0")));
+    ASSERT_TRUE(standin::SetDrive(4, true, 4096, 100, 10, 7));
+    Sheet sheet;
+    ASSERT_TRUE(sheet.Open("D:\\"));
+    ASSERT_TRUE(sheet.Ok());
+    EXPECT_EQ("; kept\r\n[Salvora]\r\n" + DriveLine("D:,10%,7"), files::ReadText(ini));
+    EXPECT_FALSE(files::Exists(IniPath()));
+    // Nothing else was left in the folder: the new copy took the file's place.
+    EXPECT_EQ((std::vector<std::string>{"Salvora.ini", kDllName}), files::List(Dir()));
 }
 
 // The page keeps the server loaded until it is destroyed, through the

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sext.h"
+#include "tests/codepage932.h"
 #include "support/files.h"
 #include "support/hostside.h"
 #include "support/standin.h"
@@ -184,9 +185,9 @@ protected:
     void MakeFiles(const std::vector<std::string>& relatives, DWORD attributes = 0)
     {
         for (const std::string& relative : relatives) {
-            size_t slash = relative.rfind('\\');
-            if (slash != std::string::npos) {
-                ASSERT_TRUE(files::MakeDirs(In(relative.substr(0, slash))));
+            std::string folder = files::Parent(relative);
+            if (!folder.empty()) {
+                ASSERT_TRUE(files::MakeDirs(In(folder)));
             }
             ASSERT_TRUE(files::MakeFile(In(relative), 10, attributes));
         }
@@ -860,6 +861,63 @@ TEST_F(ForceDelete, RandomTreesSelectionsAndAnswers)
         if (HasFailure())
             break;
     }
+}
+
+// The Japanese edition (code page 932), where "表" is 0x95 0x5C: read byte
+// by byte, its name ends in a separator. The selection would be cut to its
+// first byte alone, which Windows reads as the folder around it, and its
+// listing "表*.*" would find "表示" beside it.
+class ForceDeleteOnCodePage932 : public ForceDelete {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(932u, GetACP()) << "run under SALVORA_ANSI_CODEPAGE=932 (scripts/wine-run)";
+        ForceDelete::SetUp();
+    }
+};
+
+TEST_F(ForceDeleteOnCodePage932, ANameEndingInABackslashByteIsTheItemDeleted)
+{
+    const std::string hyoji = SJIS_HYO "\x8e\xa6";
+    MakeFiles({SJIS_HYO "\\" SJIS_SO, SJIS_HYO "\\" SJIS_PIPE ".txt", SJIS_HYO "\\" SJIS_SO SJIS_HYO "\\x",
+               hyoji + "\\keep", SJIS_SO, "other"});
+    const struct {
+        std::vector<std::string> selected;
+        const char* caption;
+    } runs[] = {
+        {{In(SJIS_HYO)}, kFolderCaption},
+        {{In(SJIS_SO), In(SJIS_HYO)}, kItemsCaption},   // the folder gone already
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.selected[0]);
+        Listing before = TreeOf(kArea);
+        FreshLog();
+        auto command = Run(run.selected);
+        HWND box = WaitForConfirmation(run.caption);
+        ASSERT_TRUE(box != NULL);
+        if (run.selected.size() == 1) {
+            EXPECT_NE(std::string::npos, ui::ControlText(box, kMessage).find("'" + In(SJIS_HYO) + "'"));
+        }
+        Answer(box, IDYES);
+        EXPECT_EQ("", MessageAfter(command.get()));
+        ASSERT_TRUE(command->WaitDone());
+
+        Listing expected;
+        for (const auto& entry : before) {
+            bool selected = false;
+            for (const std::string& path : run.selected) {
+                std::string relative = path.substr(kArea.size());
+                selected = selected || entry.first == relative || entry.first.rfind(relative + "\\", 0) == 0;
+            }
+            if (!selected)
+                expected.push_back(entry);
+        }
+        EXPECT_EQ(expected, TreeOf(kArea));
+        EXPECT_TRUE(requests_.SuspendedThenResumed());
+    }
+    Listing left = TreeOf(kArea);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ((Listing{{"\\other", 32}, {"\\" + hyoji, 16}, {"\\" + hyoji + "\\keep", 32}}), left);
 }
 
 }  // namespace

@@ -11,16 +11,32 @@ std::string Trashcan(char letter)
     return std::string(1, letter) + ":\\RECYCLED\\TRASHCAN";
 }
 
+// Read by character: on a double-byte code page a backslash may be the
+// second byte of a character.
 bool MakeDirs(const std::string& path)
 {
-    for (size_t i = 3; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\') {
-            std::string part = path.substr(0, i);
+    if (path.size() < 3)
+        return true;
+    const char* text = path.c_str();
+    for (const char* c = text + 3;; c = CharNextA(c)) {
+        if (!*c || *c == '\\') {
+            std::string part(text, c);
             if (!CreateDirectoryA(part.c_str(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS)
                 return false;
         }
+        if (!*c)
+            return true;
     }
-    return true;
+}
+
+std::string Parent(const std::string& path)
+{
+    const char* text = path.c_str();
+    const char* last = NULL;
+    for (const char* c = text; *c; c = CharNextA(c))
+        if (*c == '\\')
+            last = c;
+    return last ? std::string(text, last) : "";
 }
 
 bool MakeFile(const std::string& path, DWORD size, DWORD attributes)

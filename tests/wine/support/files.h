@@ -19,6 +19,8 @@ const char kCdRom = 'R';
 std::string Trashcan(char letter);           // "X:\RECYCLED\TRASHCAN"
 
 bool MakeDirs(const std::string& path);       // every missing level
+// The path up to its last backslash, read by character; "" for none.
+std::string Parent(const std::string& path);
 bool MakeFile(const std::string& path, DWORD size = 0, DWORD attributes = 0);
 bool Exists(const std::string& path);
 // Names of the plain files in a folder (no subfolders), sorted.
