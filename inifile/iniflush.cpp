@@ -7,7 +7,7 @@
 
 #include "inifile/fileio.h"
 #include "inifile/inisource.h"
-#include "modulepath/leadbytes.h"
+#include "paths/leadbytes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <limits.h>
 #include <string.h>
 
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 #include "shellext/cleartrashcan.h"
 #include "shellext/forcedelete.h"
 #include "shellext/selection.h"

@@ -10,7 +10,7 @@
 #include <string.h>
 
 #include "driver/driver.h"
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 #include "shellext/cleartrashcan.h"
 #include "shellext/drivesettings.h"
 #include "shellext/messages.h"

@@ -7,7 +7,7 @@
 
 #include "driver/driver.h"
 #include "inifile/inifile.h"
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 #include "shellext/pagevalues.h"
 #include "shellext/server.h"
 

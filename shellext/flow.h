@@ -1,7 +1,7 @@
 // The extension's one set of progress cells, shared by its two data-changing
 // flows, the per-drive Trashcan clearing and ForceDelete, one flow at a time.
 // The protocol between their progress dialogs and workers, and who touches
-// what, is trashcan/progress.h's: here the flows and every dialog procedure
+// what, is progress/progress.h's: here the flows and every dialog procedure
 // run on the shell's thread, and the workers keep normal priority and keep
 // the DLL loaded until they end. Each flow takes what its worker reads (the
 // drive, the paths) into its run when it begins, so a new selection in
@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include "trashcan/progress.h"
+#include "progress/progress.h"
 
 // Set by the shell's thread on Cancel, cleared when a progress dialog opens;
 // polled by the worker between items.

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "modulepath/pathjoin.h"
+#include "paths/pathjoin.h"
 #include "shellext/resource.h"
 
 ConfirmationText SelectionConfirmation(int32_t count, uint32_t firstAttributes)

@@ -8,7 +8,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "modulepath/leadbytes.h"
+#include "paths/leadbytes.h"
 
 // The attributes an item may carry here (the values of the Win32 API).
 const uint32_t kAttributeReadOnly = 0x01;

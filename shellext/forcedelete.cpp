@@ -7,7 +7,7 @@
 #include <commctrl.h>
 
 #include "driver/driver.h"
-#include "modulepath/entrypath.h"
+#include "paths/entrypath.h"
 #include "shellext/flow.h"
 #include "shellext/forcedecisions.h"
 #include "shellext/forcewalk.h"

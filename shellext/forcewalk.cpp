@@ -10,11 +10,11 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "modulepath/entrypath.h"
-#include "modulepath/pathjoin.h"
+#include "paths/entrypath.h"
+#include "paths/pathjoin.h"
 #include "shellext/forcedecisions.h"
-#include "trashcan/deletion.h"
-#include "trashcan/progress.h"
+#include "paths/deletion.h"
+#include "progress/progress.h"
 
 namespace {
 

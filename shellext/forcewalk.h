@@ -6,10 +6,10 @@
 
 #include <windows.h>
 
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 #include "shellext/forcedecisions.h"
 #include "shellext/selectionlist.h"
-#include "trashcan/progress.h"
+#include "progress/progress.h"
 
 // String 7 or 8 followed by a file name of up to 259 characters.
 const int kActionTextSize = 301;

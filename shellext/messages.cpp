@@ -1,6 +1,6 @@
 #include "shellext/messages.h"
 
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 #include "shellext/server.h"
 
 const char kShellExtCaption[] = "Salvora Shell Extension";

@@ -3,7 +3,7 @@
 #ifndef SALVORA_SHELLEXT_RESOURCE_H
 #define SALVORA_SHELLEXT_RESOURCE_H
 
-#include "trashcan/progressids.h"
+#include "progress/progressids.h"
 
 // Context-menu texts.
 #define IDS_MENU_UNDELETE            1
@@ -50,7 +50,7 @@
 
 /* The progress dialogs: the Trashcan scan, and the removal that ForceDelete
  * shares. Their controls are the ones of both deliverables, in
- * trashcan/progressids.h. Accelerators used: c */
+ * progress/progressids.h. Accelerators used: c */
 #define IDD_SCAN                     3000
 #define IDD_PROGRESS                 3100
 

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 #include <string.h>
 
-#include "modulepath/pathjoin.h"
+#include "paths/pathjoin.h"
 #include "shellext/comdecl.h"
 
 int32_t SelectedCount = 0;

@@ -9,7 +9,7 @@
 #include <stdint.h>
 
 #include "driver/driver.h"
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 #include "shellext/decisions.h"
 #include "shellext/selectionlist.h"
 

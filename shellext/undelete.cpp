@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 #include "shellext/messages.h"
 #include "shellext/resource.h"
 #include "shellext/server.h"

@@ -6,7 +6,7 @@
 #ifndef SALVORA_TESTS_CODEPAGE932_H
 #define SALVORA_TESTS_CODEPAGE932_H
 
-#include "modulepath/leadbytes.h"
+#include "paths/leadbytes.h"
 
 inline LeadBytes CodePage932()
 {

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "driver/driver.h"
-#include "modulepath/entrypath.h"
-#include "modulepath/pathjoin.h"
-#include "trashcan/deletion.h"
+#include "paths/entrypath.h"
+#include "paths/pathjoin.h"
+#include "paths/deletion.h"
 
 void TrashcanPattern(char driveLetter, PatternCase letterCase, char pattern[kPathBufferSize])
 {

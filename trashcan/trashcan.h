@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
-#include "modulepath/modulepath.h"
-#include "trashcan/progress.h"
+#include "paths/modulepath.h"
+#include "progress/progress.h"
 #include "trashcan/sizetext.h"
 
 // The tray writes its pattern "x:\recycled\trashcan\*.*", the shell

@@ -3,7 +3,7 @@
 // by every run; the flow lets no run begin while an earlier run, or a worker
 // it cancelled, still uses it.
 //
-// Who touches what is trashcan/progress.h's protocol, with the applet's
+// Who touches what is progress/progress.h's protocol, with the applet's
 // thread as the dialogs' thread and workers at the highest priority. Beyond
 // its run, the one worker of the open progress dialog writes DriveCount,
 // TotalFiles and the records while it searches, and reads them while it

@@ -2,7 +2,7 @@
 // Trashcans at shutdown, and whether a failed start is explained.
 #include "tray/tray.h"
 
-#include "trashcan/progress.h"
+#include "progress/progress.h"
 
 namespace {
 

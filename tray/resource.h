@@ -4,7 +4,7 @@
 #ifndef SALVORA_TRAY_RESOURCE_H
 #define SALVORA_TRAY_RESOURCE_H
 
-#include "trashcan/progressids.h"
+#include "progress/progressids.h"
 
 /* Icons */
 #define IDI_SLVRTRAY            1       /* the applet's own, 32 x 32 */
@@ -54,7 +54,7 @@
 #define IDC_PREFS_ABOUT         103
 
 /* The clearing flow's progress dialogs; their controls are the ones of both
- * deliverables, in trashcan/progressids.h. Accelerators used: c */
+ * deliverables, in progress/progressids.h. Accelerators used: c */
 #define IDD_SEARCH              3000
 #define IDD_REMOVE              3100
 

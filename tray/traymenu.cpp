@@ -5,8 +5,8 @@
 #include <shellapi.h>
 
 #include "driver/driver.h"
-#include "modulepath/modulepath.h"
-#include "trashcan/progress.h"
+#include "paths/modulepath.h"
+#include "progress/progress.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Both deliverables find their companions (the undelete program, the help
 // file, the INI file) beside their own module.
-#ifndef SALVORA_MODULEPATH_H
-#define SALVORA_MODULEPATH_H
+#ifndef SALVORA_PATHS_MODULEPATH_H
+#define SALVORA_PATHS_MODULEPATH_H
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "modulepath/listedname.h"
+#include "paths/listedname.h"
 
 bool ListedNameTally::Add(const char* longName, const char* shortName)
 {

@@ -1,4 +1,4 @@
-#include "trashcan/deletion.h"
+#include "paths/deletion.h"
 
 bool DeleteUnopenedFile(const char* path, DWORD bareAttributes, DWORD keptAttributes)
 {

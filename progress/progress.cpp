@@ -1,4 +1,4 @@
-#include "trashcan/progress.h"
+#include "progress/progress.h"
 
 #include <commctrl.h>
 

@@ -3,12 +3,12 @@
 // that deletes would then delete. Portable, so that the bounds are tested
 // natively. Paths are read by character, with the lead bytes of the code
 // page they are written in (the system's unless a caller says otherwise).
-#ifndef SALVORA_MODULEPATH_PATHJOIN_H
-#define SALVORA_MODULEPATH_PATHJOIN_H
+#ifndef SALVORA_PATHS_PATHJOIN_H
+#define SALVORA_PATHS_PATHJOIN_H
 
 #include <stddef.h>
 
-#include "modulepath/leadbytes.h"
+#include "paths/leadbytes.h"
 
 // dir, a backslash (unless dir ends with one) and name into out, which holds
 // outSize characters with the terminator. False, with out empty, when the

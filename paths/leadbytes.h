@@ -5,8 +5,8 @@
 // therefore step over whole characters. What a lead byte is comes from the
 // system, or from whoever runs the portable code; on a single-byte code
 // page no byte is one, and every byte is a character of its own.
-#ifndef SALVORA_MODULEPATH_LEADBYTES_H
-#define SALVORA_MODULEPATH_LEADBYTES_H
+#ifndef SALVORA_PATHS_LEADBYTES_H
+#define SALVORA_PATHS_LEADBYTES_H
 
 #include <stddef.h>
 #include <stdint.h>

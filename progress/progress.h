@@ -28,13 +28,13 @@
 // A program that is ending is never held up or answered for by its flows: a
 // dialog that a quit ended was not answered by the user, and no wait
 // swallows the quit.
-#ifndef SALVORA_TRASHCAN_PROGRESS_H
-#define SALVORA_TRASHCAN_PROGRESS_H
+#ifndef SALVORA_PROGRESS_PROGRESS_H
+#define SALVORA_PROGRESS_PROGRESS_H
 
 #include <windows.h>
 #include <new>
 
-#include "trashcan/progressids.h"
+#include "progress/progressids.h"
 
 // Posted by a worker that ran to its end, with wParam and lParam 0. The
 // number is also DM_SETDEFID, which a dialog may be sent: only the worker's

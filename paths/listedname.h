@@ -2,8 +2,8 @@
 // alone. Portable, so that the rule is tested natively; the comparison
 // without regard to case is the caller's (the system's, which knows the
 // code page's letters).
-#ifndef SALVORA_MODULEPATH_LISTEDNAME_H
-#define SALVORA_MODULEPATH_LISTEDNAME_H
+#ifndef SALVORA_PATHS_LISTEDNAME_H
+#define SALVORA_PATHS_LISTEDNAME_H
 
 enum class ListedName {
     Missing,     // no entry lists under the name

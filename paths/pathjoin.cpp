@@ -1,4 +1,4 @@
-#include "modulepath/pathjoin.h"
+#include "paths/pathjoin.h"
 
 #include <string.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 #include "support/files.h"
 
 namespace {

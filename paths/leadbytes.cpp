@@ -1,4 +1,4 @@
-#include "modulepath/leadbytes.h"
+#include "paths/leadbytes.h"
 
 void LeadBytes::Add(unsigned char first, unsigned char last)
 {

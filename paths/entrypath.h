@@ -1,8 +1,8 @@
 // The path of an entry that a directory listing returned, by a name that
 // reaches that very entry: what both the Trashcan loops and ForceDelete's
 // walk delete by.
-#ifndef SALVORA_MODULEPATH_ENTRYPATH_H
-#define SALVORA_MODULEPATH_ENTRYPATH_H
+#ifndef SALVORA_PATHS_ENTRYPATH_H
+#define SALVORA_PATHS_ENTRYPATH_H
 
 #include <windows.h>
 #include <stddef.h>

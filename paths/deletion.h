@@ -4,8 +4,8 @@
 // clusters the file system has freed and may give to another file: lost
 // work, cross-linked files. Later systems refuse such a deletion by
 // themselves; the check costs one open and one close on each.
-#ifndef SALVORA_TRASHCAN_DELETION_H
-#define SALVORA_TRASHCAN_DELETION_H
+#ifndef SALVORA_PATHS_DELETION_H
+#define SALVORA_PATHS_DELETION_H
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-#include "modulepath/entrypath.h"
+#include "paths/entrypath.h"
 
 #include <string.h>
 
-#include "modulepath/listedname.h"
-#include "modulepath/pathjoin.h"
+#include "paths/listedname.h"
+#include "paths/pathjoin.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "modulepath/listedname.h"
-#include "modulepath/pathjoin.h"
+#include "paths/listedname.h"
+#include "paths/pathjoin.h"
 #include "tests/codepage932.h"
 
 namespace {

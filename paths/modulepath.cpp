@@ -1,8 +1,8 @@
-#include "modulepath/modulepath.h"
+#include "paths/modulepath.h"
 
 #include <string.h>
 
-#include "modulepath/pathjoin.h"
+#include "paths/pathjoin.h"
 
 bool ModuleSiblingPath(HMODULE module, const char* name, char* path)
 {
