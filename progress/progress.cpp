@@ -95,7 +95,8 @@ DWORD WINAPI WorkerSlot::ThreadMain(void* param)
     HMODULE module = slot->module_;
     ProgressRun* run = slot->run_;
     DWORD result = slot->proc_(run);
-    ReleaseRun(run);
+    if (run)
+        ReleaseRun(run);
     InterlockedDecrement(&slot->running_);
     // The module may be unloaded the moment its reference goes: nothing of
     // it may run after that, so the reference and the thread end together.
@@ -121,10 +122,12 @@ bool WorkerSlot::Start(LPTHREAD_START_ROUTINE proc, ProgressRun* run, int priori
         }
     }
     InterlockedIncrement(&running_);
-    InterlockedIncrement(&run->holders);
+    if (run)
+        InterlockedIncrement(&run->holders);
     thread_ = CreateThread(NULL, 0, ThreadMain, this, 0, &id_);
     if (!thread_) {
-        InterlockedDecrement(&run->holders);
+        if (run)
+            InterlockedDecrement(&run->holders);
         InterlockedDecrement(&running_);
         if (module_)
             FreeLibrary(module_);

@@ -96,8 +96,8 @@ public:
     WorkerSlot& operator=(const WorkerSlot&) = delete;
     ~WorkerSlot();
 
-    // Starts proc(run) on a thread of its own, which holds the run until it
-    // ends. With a module, the thread holds a reference on it to its very
+    // Starts proc(run) on a thread of its own, which holds the run (where
+    // there is one) until it ends. With a module, the thread holds a reference on it to its very
     // last instruction, so that a DLL is never unloaded under its worker.
     // False, after MessageBeep(0), when no thread could be started; false,
     // silently, when an earlier worker cannot be waited for because the
