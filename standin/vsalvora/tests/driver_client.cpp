@@ -21,21 +21,6 @@ bool Request(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
     return ok != FALSE;
 }
 
-bool Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize)
-{
-    HANDLE h = CreateFileA(VSCTL_CONTROL_NAME_A, GENERIC_READ | GENERIC_WRITE, 0, NULL,
-                           OPEN_EXISTING, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD returned = 0;
-    BOOL ok = DeviceIoControl(h, code, const_cast<void*>(in), inSize, out, outSize, &returned,
-                              NULL);
-    CloseHandle(h);
-    return ok != FALSE;
-}
-
-bool ControlByte(DWORD code, unsigned char value) { return Control(code, &value, 1); }
-
 VSCTL_STATUS Status()
 {
     VSCTL_STATUS s;

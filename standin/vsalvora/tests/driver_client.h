@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../vsalvora_ctl.h"
+#include "support/standin.h"
 
 namespace vstest {
 
@@ -20,9 +21,9 @@ const UINT kNotifyMessage = WM_USER + 2;
 // the Windows 95 way, one DeviceIoControl, close.
 bool Request(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
              DWORD* error = nullptr);
-// A control request on the control device.
-bool Control(DWORD code, const void* in, DWORD inSize, void* out = nullptr, DWORD outSize = 0);
-bool ControlByte(DWORD code, unsigned char value);
+// A control request on the control device, as the Wine tests send it.
+using standin::Control;
+using standin::ControlByte;
 VSCTL_STATUS Status();
 
 struct Log {

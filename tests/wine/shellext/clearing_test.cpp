@@ -22,7 +22,6 @@ using sext::Ptr;
 
 const char kScan[] = "Salvora: Scanning for deleted files";
 const char kRemoving[] = "Salvora: Removing deleted files";
-const char kCaption[] = "Salvora Shell Extension";
 const char kEmpty[] = "Right now there are no deleted files in the Salvora Trashcan of this drive!";
 const char kCannotRemove[] = "Cannot remove a file from the Salvora Trashcan! Why??";
 
@@ -33,7 +32,8 @@ std::string Question(const char* count, const char* size, char drive)
            ":.\n\nAre you sure you want to remove all deleted files\nand free the occupied disk space?";
 }
 
-std::string In(char drive, const std::string& name) { return files::Trashcan(drive) + "\\" + name; }
+using files::InTrashcan;
+using standin::Count;
 
 // A file of that size whose blocks are never written, so that gigabytes cost
 // nothing.
@@ -49,17 +49,11 @@ bool SparseFile(const std::string& path, unsigned long long size)
     return ok;
 }
 
-int Count(const std::vector<unsigned>& codes, unsigned code)
-{
-    return (int)std::count(codes.begin(), codes.end(), code);
-}
-
-class DriveClearing : public ::testing::Test {
+class DriveClearing : public sext::FlowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(sext::Bin().module != NULL);
-        ASSERT_TRUE(standin::Reset());
+        FlowTest::SetUp();
         for (char drive : {'D', 'E'}) {
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
             ASSERT_TRUE(files::MakeDirs(files::Trashcan(drive)));
@@ -68,11 +62,7 @@ protected:
     }
     void TearDown() override
     {
-        for (HANDLE h : held_)
-            CloseHandle(h);
-        // No worker of a test may outlive it.
-        EXPECT_TRUE(ui::WaitUntil([] { return sext::Bin().CanUnloadNow() == S_OK; }));
-        standin::Reset();
+        FlowTest::TearDown();
         for (char drive : {'D', 'E'})
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
     }
@@ -86,18 +76,8 @@ protected:
     void Fill(char drive, int count, DWORD size = 10)
     {
         for (int i = 1; i <= count; ++i)
-            ASSERT_TRUE(files::MakeFile(In(drive, "file" + std::to_string(i)), size));
-        ASSERT_TRUE(files::MakeFile(In(drive, "salvora.inf"), 10));
-    }
-
-    // Opened sharing everything, deletion included: Wine would then delete
-    // the file from under its user, as Windows 95 does.
-    void Hold(const std::string& path)
-    {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               NULL, OPEN_EXISTING, 0, NULL);
-        ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        held_.push_back(h);
+            ASSERT_TRUE(files::MakeFile(InTrashcan(drive, "file" + std::to_string(i)), size));
+        ASSERT_TRUE(files::MakeFile(InTrashcan(drive, "salvora.inf"), 10));
     }
 
     // D:'s Trashcan cleared with Yes to its question: every file goes, the
@@ -112,7 +92,7 @@ protected:
         ASSERT_TRUE(command->WaitDone());
 
         EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
-        EXPECT_TRUE(files::Exists(In('D', kept)));
+        EXPECT_TRUE(files::Exists(InTrashcan('D', kept)));
         EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
     }
 
@@ -127,8 +107,6 @@ protected:
     {
         return ui::WaitForWindow("#32770", caption, ui::kWait, GetCurrentProcessId());
     }
-
-    std::vector<HANDLE> held_;
 };
 
 TEST_F(DriveClearing, TheQuestionNamesTheFilesAndTheirSizeAndNoKeepsThem)
@@ -153,8 +131,8 @@ TEST_F(DriveClearing, TheQuestionNamesTheFilesAndTheirSizeAndNoKeepsThem)
         files::RemoveTree(files::Trashcan('D'));
         ASSERT_TRUE(files::MakeDirs(files::Trashcan('D') + "\\folder"));
         for (size_t i = 0; i < c.sizes.size(); ++i)
-            ASSERT_TRUE(SparseFile(In('D', "f" + std::to_string(i)), c.sizes[i]));
-        ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf"), 100000));
+            ASSERT_TRUE(SparseFile(InTrashcan('D', "f" + std::to_string(i)), c.sizes[i]));
+        ASSERT_TRUE(files::MakeFile(InTrashcan('D', "salvora.inf"), 100000));
         std::vector<std::string> before = files::List(files::Trashcan('D'));
         standin::TakeLog();
 
@@ -183,10 +161,10 @@ TEST_F(DriveClearing, TheQuestionNamesTheFilesAndTheirSizeAndNoKeepsThem)
 TEST_F(DriveClearing, YesRemovesEveryFileThenTheIndexButNoFolder)
 {
     Fill('D', 4);
-    ASSERT_TRUE(files::MakeFile(In('D', "read-only hidden system"), 10,
+    ASSERT_TRUE(files::MakeFile(InTrashcan('D', "read-only hidden system"), 10,
                                 FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(files::MakeDirs(In('D', "sub")));
-    ASSERT_TRUE(files::MakeFile(In('D', "sub\\kept"), 10));
+    ASSERT_TRUE(files::MakeDirs(InTrashcan('D', "sub")));
+    ASSERT_TRUE(files::MakeFile(InTrashcan('D', "sub\\kept"), 10));
     ClearWithYes("5", "1 KByte", "sub\\kept");
 }
 
@@ -199,17 +177,17 @@ TEST_F(DriveClearing, NothingToRemoveIsSaidSo)
     const Case cases[] = {
         {"unprotected drive with files", [] {
              standin::Protect('D', false);
-             files::MakeFile(In('D', "deleted"), 10);
+             files::MakeFile(InTrashcan('D', "deleted"), 10);
          }},
         {"empty Trashcan", [] {}},
         {"only folders and the index", [] {
-             files::MakeDirs(In('D', "sub"));
-             files::MakeFile(In('D', "sub\\x"), 10);
-             files::MakeFile(In('D', "SALVORA.INF"), 10);
+             files::MakeDirs(InTrashcan('D', "sub"));
+             files::MakeFile(InTrashcan('D', "sub\\x"), 10);
+             files::MakeFile(InTrashcan('D', "SALVORA.INF"), 10);
          }},
         {"no Trashcan at all", [] { files::RemoveTree("D:\\RECYCLED"); }},
         {"no driver", [] {
-             files::MakeFile(In('D', "deleted"), 10);
+             files::MakeFile(InTrashcan('D', "deleted"), 10);
              standin::SetAbsent(true);
          }},
     };
@@ -228,7 +206,7 @@ TEST_F(DriveClearing, NothingToRemoveIsSaidSo)
         std::vector<std::string> before = files::List(files::Trashcan('D'));
 
         std::thread shell([&] { sext::Invoke(cm.get(), MAKEINTRESOURCEA(1)); });
-        ui::MessageBoxInfo box = WaitForBox(kCaption);
+        ui::MessageBoxInfo box = WaitForBox(sext::kMessageCaption);
         EXPECT_EQ(kEmpty, box.text);
         EXPECT_EQ((UINT)MB_ICONEXCLAMATION, box.icon);
         ui::Dismiss(box.window);
@@ -242,17 +220,17 @@ TEST_F(DriveClearing, NothingToRemoveIsSaidSo)
 TEST_F(DriveClearing, AFileInUseEndsTheRemovalAndKeepsTheIndex)
 {
     Fill('D', 5);
-    Hold(In('D', "file3"));
+    Hold(InTrashcan('D', "file3"), sext::kShareAll);
     standin::TakeLog();
 
     auto command = Clear('D');
     ui::Dismiss(WaitForBox("Salvora").window, IDYES);
-    ui::MessageBoxInfo box = WaitForBox(kCaption);
+    ui::MessageBoxInfo box = WaitForBox(sext::kMessageCaption);
     EXPECT_EQ(kCannotRemove, box.text);
     EXPECT_EQ(NULL, GetWindow(box.window, GW_OWNER));
     ui::Dismiss(box.window);
     ASSERT_TRUE(command->WaitDone());
-    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kCaption, GetCurrentProcessId()));
+    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", sext::kMessageCaption, GetCurrentProcessId()));
 
     std::vector<std::string> left = files::List(files::Trashcan('D'));
     EXPECT_NE(left.end(), std::find(left.begin(), left.end(), "file3"));
@@ -326,10 +304,10 @@ TEST_F(DriveClearing, OneFlowAtATimeOnItsOwnDriveAndTheDllStaysForItsWorker)
 
     // A worker held by its failure message outlives its cancelled dialog
     // and every object: the DLL stays, and the next flow waits for it.
-    Hold(In('D', "file1"));
-    Hold(In('D', "file2"));
+    Hold(InTrashcan('D', "file1"), sext::kShareAll);
+    Hold(InTrashcan('D', "file2"), sext::kShareAll);
     ui::Dismiss(question.window, IDYES);
-    ui::MessageBoxInfo failure = WaitForBox(kCaption);
+    ui::MessageBoxInfo failure = WaitForBox(sext::kMessageCaption);
     HWND removal = WaitForDialog(kRemoving);
     ASSERT_TRUE(removal != NULL);
     ui::ClickButton(removal, IDCANCEL);
@@ -341,16 +319,10 @@ TEST_F(DriveClearing, OneFlowAtATimeOnItsOwnDriveAndTheDllStaysForItsWorker)
     auto next = Clear('E');
     // The command has reached the flow once its menu has looked at the
     // drive; while the worker lives, no scan asks the driver or shows.
-    std::vector<unsigned> codes;
-    ASSERT_TRUE(ui::WaitUntil([&] {
-        for (unsigned c : standin::TakeCodes())
-            codes.push_back(c);
-        return Count(codes, 7) > 0;
-    }));
+    standin::Codes codes;
+    ASSERT_TRUE(codes.WaitFor(7));
     EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kScan, GetCurrentProcessId()));
-    for (unsigned c : standin::TakeCodes())
-        codes.push_back(c);
-    EXPECT_EQ(1, Count(codes, 7));
+    EXPECT_EQ(1, codes.Count(7));
     ui::Dismiss(failure.window);
     question = WaitForBox("Salvora");
     EXPECT_EQ(Question("7", "1 KByte", 'E'), question.text);
@@ -414,10 +386,10 @@ TEST_F(DriveClearingOnCodePage932, NamesWithSecondByteSeparatorsGoLikeAnyOther)
 {
     for (const char* name :
          {SJIS_HYO, SJIS_SO ".txt", "a" SJIS_PIPE, SJIS_HYO SJIS_HYO, "\x83" "salvora.inf"})
-        ASSERT_TRUE(files::MakeFile(In('D', name), 300));
-    ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf"), 10));
-    ASSERT_TRUE(files::MakeDirs(In('D', SJIS_HYO "dir")));
-    ASSERT_TRUE(files::MakeFile(In('D', SJIS_HYO "dir\\" SJIS_SO), 10));
+        ASSERT_TRUE(files::MakeFile(InTrashcan('D', name), 300));
+    ASSERT_TRUE(files::MakeFile(InTrashcan('D', "salvora.inf"), 10));
+    ASSERT_TRUE(files::MakeDirs(InTrashcan('D', SJIS_HYO "dir")));
+    ASSERT_TRUE(files::MakeFile(InTrashcan('D', SJIS_HYO "dir\\" SJIS_SO), 10));
     ClearWithYes("5", "2 KByte", SJIS_HYO "dir\\" SJIS_SO);
 }
 

@@ -17,6 +17,7 @@
 #include "tests/codepage932.h"
 #include "support/fakeshell.h"
 #include "support/files.h"
+#include "support/revivr.h"
 #include "support/standin.h"
 #include "support/ui.h"
 
@@ -25,7 +26,6 @@ namespace {
 using sext::Ptr;
 
 const int kApplyButton = 0x3021;   // the sheet's Apply
-const char kCaption[] = "Salvora Shell Extension";
 const char kBadDayCount[] =
     "Invalid value for day count!\nThe value must be inside the range of 0 and 100.";
 const char kCannotSave[] = "Cannot save the new configuration data!";
@@ -38,12 +38,12 @@ const int kTracking = 107, kDayCountOn = 108, kClear = 103, kUndelete = 109, kSl
 
 std::string IniPath()
 {
-    return files::BinDir() + "\\Salvora.ini";
+    return files::InBin("Salvora.ini");
 }
 
 std::string HelpPath()
 {
-    return files::BinDir() + "\\slvrsext.hlp";
+    return files::InBin("slvrsext.hlp");
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes)
@@ -148,7 +148,7 @@ public:
     // An inert page (it could not read its drive) never enables Apply.
     bool Open(const std::string& args, bool live = true)
     {
-        if (!host_.Start(files::BinDir() + "\\shellhost.exe", "props " + args))
+        if (!host_.Start(sext::ShellHostPath(), "props " + args))
             return false;
         sheet_ = ui::WaitForWindow("#32770", NULL, ui::kWait, host_.Id());
         if (!sheet_)
@@ -228,8 +228,7 @@ protected:
     static void SetUpTestSuite()
     {
         files::Process host;
-        ASSERT_TRUE(host.Start(files::BinDir() + "\\shellhost.exe",
-                               "register \"" + sext::BinDllPath() + "\""));
+        ASSERT_TRUE(host.Start(sext::ShellHostPath(), "register \"" + sext::BinDllPath() + "\""));
         DWORD code = 1;
         ASSERT_TRUE(host.WaitExit(ui::kWait, &code));
         ASSERT_EQ(0u, code);
@@ -237,7 +236,7 @@ protected:
     static void TearDownTestSuite()
     {
         files::Process host;
-        if (host.Start(files::BinDir() + "\\shellhost.exe", "unregister"))
+        if (host.Start(sext::ShellHostPath(), "unregister"))
             host.WaitExit(ui::kWait);
     }
 
@@ -367,7 +366,7 @@ TEST_F(DrivePage, DayCountSyntax)
         }
         sheet.PressApply();
         ui::MessageBoxInfo box;
-        ASSERT_TRUE(ui::WaitForMessageBox(&box, kCaption, ui::kWait, sheet.Pid()));
+        ASSERT_TRUE(ui::WaitForMessageBox(&box, sext::kMessageCaption, ui::kWait, sheet.Pid()));
         EXPECT_EQ(kBadDayCount, box.text);
         EXPECT_TRUE(ui::Dismiss(box.window));
         EXPECT_TRUE(IsWindowVisible(sheet.Page()));
@@ -474,7 +473,7 @@ HANDLE HoldOpen(const std::string& path, DWORD share)
 // Whether a read-only file refuses writing here (root's Wine writes it).
 bool ReadOnlyIsEnforced()
 {
-    const std::string probe = files::BinDir() + "\\readonly.probe";
+    const std::string probe = files::InBin("readonly.probe");
     RemoveFile(probe);
     if (!WriteBytes(probe, "x") || !SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_READONLY))
         return false;
@@ -535,7 +534,7 @@ TEST_F(DrivePage, AFileThatCannotBeWrittenIsReported)
         sheet.PressOk();
         // The page waits its bounded time for a turn that never comes.
         ui::MessageBoxInfo box;
-        ASSERT_TRUE(ui::WaitForMessageBox(&box, kCaption, 3 * ui::kWait, sheet.Pid()));
+        ASSERT_TRUE(ui::WaitForMessageBox(&box, sext::kMessageCaption, 3 * ui::kWait, sheet.Pid()));
         EXPECT_EQ(kCannotSave, box.text);
         // The driver has the new settings already.
         std::vector<standin::Request> sent = SettingsSent(standin::TakeLog());
@@ -569,7 +568,7 @@ TEST_F(DrivePage, ARecordTheDriverDoesNotGiveChangesNothing)
         standin::TakeLog();
         sheet.PressOk();
         ui::MessageBoxInfo box;
-        ASSERT_TRUE(ui::WaitForMessageBox(&box, kCaption, ui::kWait, sheet.Pid()));
+        ASSERT_TRUE(ui::WaitForMessageBox(&box, sext::kMessageCaption, ui::kWait, sheet.Pid()));
         EXPECT_EQ(kCannotSave, box.text);
         EXPECT_EQ(c.second ? 0u : 1u, SettingsSent(standin::TakeLog()).size());
         EXPECT_TRUE(ui::Dismiss(box.window) && sheet.Closed());
@@ -650,8 +649,7 @@ TEST_F(DrivePage, ThePageKeepsItsDrive)
     // (and the shell named D: in lower case).
     ASSERT_TRUE(standin::SetDrive(4, true, 4096, 100, 10, 7));
     ASSERT_TRUE(standin::SetDrive(5, true, 4096, 100, 40, 3));
-    sext::RevivrWatch revivr;
-    size_t logStart = files::ReadText(sext::RevivrLogPath()).size();
+    revivr::Watch revivr;
     Sheet sheet;
     ASSERT_TRUE(sheet.Open("--reselect E:\\ d:\\"));
     EXPECT_EQ(10, sheet.Percent());
@@ -659,7 +657,7 @@ TEST_F(DrivePage, ThePageKeepsItsDrive)
 
     sheet.Press(kUndelete);
     EXPECT_TRUE(revivr.CloseNext());
-    EXPECT_EQ("D:\\ /drv\r\n", files::ReadText(sext::RevivrLogPath()).substr(logStart));
+    EXPECT_EQ("D:\\ /drv\r\n", revivr.NewLog());
 
     // Its Clear Trashcan scans D:, in dialogs owned by the sheet.
     files::RemoveTree("D:\\RECYCLED");
@@ -803,7 +801,7 @@ protected:
         ASSERT_TRUE(files::Copy(sext::BinDllPath(), Dir() + "\\" + kDllName));
         files::Process host;
         ASSERT_TRUE(
-            host.Start(files::BinDir() + "\\shellhost.exe", "register \"" + Dir() + "\\" + kDllName + "\""));
+            host.Start(sext::ShellHostPath(), "register \"" + Dir() + "\\" + kDllName + "\""));
         DWORD code = 1;
         ASSERT_TRUE(host.WaitExit(ui::kWait, &code));
         ASSERT_EQ(0u, code);

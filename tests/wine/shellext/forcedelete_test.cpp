@@ -85,36 +85,11 @@ Listing TreeOf(const std::string& root)
     return out;
 }
 
-// The driver's requests across one run.
-struct Requests {
-    std::vector<unsigned> codes;
-    const std::vector<unsigned>& Take()
-    {
-        std::vector<unsigned> more = standin::TakeCodes();
-        codes.insert(codes.end(), more.begin(), more.end());
-        return codes;
-    }
-    int Count(unsigned code)
-    {
-        Take();
-        return (int)std::count(codes.begin(), codes.end(), code);
-    }
-    // Suspend once, then resume once, and nothing else of the two.
-    bool SuspendedThenResumed()
-    {
-        Take();
-        auto suspend = std::find(codes.begin(), codes.end(), 8u);
-        auto resume = std::find(codes.begin(), codes.end(), 9u);
-        return Count(8) == 1 && Count(9) == 1 && suspend < resume;
-    }
-};
-
-class ForceDelete : public ::testing::Test {
+class ForceDelete : public sext::FlowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(sext::Bin().module != NULL);
-        ASSERT_TRUE(standin::Reset());
+        FlowTest::SetUp();
         ASSERT_TRUE(standin::Protect('D'));
         for (const std::string& dir : {kArea, kOutside}) {
             ASSERT_TRUE(RemoveTree(dir));
@@ -122,18 +97,10 @@ protected:
         }
         FreshLog();
     }
-    void FreshLog()
-    {
-        standin::TakeLog();
-        requests_.codes.clear();
-    }
+    void FreshLog() { requests_.Clear(); }
     void TearDown() override
     {
-        for (HANDLE h : held_)
-            CloseHandle(h);
-        // No worker of a test may outlive it.
-        EXPECT_TRUE(ui::WaitUntil([] { return sext::Bin().CanUnloadNow() == S_OK; }));
-        standin::Reset();
+        FlowTest::TearDown();
         RemoveTree(kArea);
         RemoveTree(kOutside);
     }
@@ -177,9 +144,16 @@ protected:
     // it, Wine deletes the file from under its user as Windows 95 does.
     void Hold(const std::string& path, DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE)
     {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, sharing, NULL, OPEN_EXISTING, 0, NULL);
-        ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        held_.push_back(h);
+        FlowTest::Hold(path, sharing);
+    }
+
+    // Suspend once, then resume once, and nothing else of the two.
+    bool SuspendedThenResumed()
+    {
+        const std::vector<unsigned> codes = requests_.Take();
+        auto suspend = std::find(codes.begin(), codes.end(), 8u);
+        auto resume = std::find(codes.begin(), codes.end(), 9u);
+        return standin::Count(codes, 8) == 1 && standin::Count(codes, 9) == 1 && suspend < resume;
     }
 
     void MakeFiles(const std::vector<std::string>& relatives, DWORD attributes = 0)
@@ -202,7 +176,7 @@ protected:
         EXPECT_TRUE(ui::WaitUntil([&] {
             if (command->WaitDone(0))
                 return true;
-            shown = ui::WaitForMessageBox(&box, "Salvora Shell Extension", 0, GetCurrentProcessId());
+            shown = ui::WaitForMessageBox(&box, sext::kMessageCaption, 0, GetCurrentProcessId());
             return shown;
         }));
         if (!shown)
@@ -213,8 +187,7 @@ protected:
         return box.text;
     }
 
-    std::vector<HANDLE> held_;
-    Requests requests_;
+    standin::Codes requests_;
 };
 
 std::string Stopped(const std::string& path, const std::string& why)
@@ -369,7 +342,7 @@ TEST_F(ForceDelete, CancelInTheProgressDialogWhileAFileIsAskedAbout)
     EXPECT_FALSE(files::Exists(In("F\\a")));
     for (const char* kept : {"F\\b", "F\\c", "G\\g", "Z"})
         EXPECT_TRUE(files::Exists(In(kept))) << kept;
-    EXPECT_TRUE(requests_.SuspendedThenResumed());
+    EXPECT_TRUE(SuspendedThenResumed());
     EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", NULL, GetCurrentProcessId()));
 }
 
@@ -407,11 +380,9 @@ TEST_F(ForceDelete, AFileInUseOrNoDriver)
         ASSERT_TRUE(command->WaitDone());
         EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", NULL, GetCurrentProcessId()));
         EXPECT_EQ((Listing{{"\\F", 16}, {"\\F\\c", attributes}, {"\\F\\d", 32}, {"\\G", 32}}), TreeOf(kArea));
-        EXPECT_TRUE(requests_.SuspendedThenResumed());
+        EXPECT_TRUE(SuspendedThenResumed());
         command.reset();
-        for (HANDLE h : held_)
-            CloseHandle(h);
-        held_.clear();
+        LetGo();
         SetFileAttributesA(In("F\\c").c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
@@ -439,7 +410,7 @@ TEST_F(ForceDelete, NeverThroughALinkNorPastAPathBuffer)
     ASSERT_TRUE(command->WaitDone());
     EXPECT_EQ((Listing{{"\\T", 16}, {"\\T\\kept", 32}}), TreeOf(kOutside));
     EXPECT_TRUE(files::Exists(In("after\\x")));
-    EXPECT_TRUE(requests_.SuspendedThenResumed());
+    EXPECT_TRUE(SuspendedThenResumed());
     ASSERT_TRUE(RemoveTree(In("link")) && RemoveTree(In("after")));
 
     // Deeper than a path buffer: long names are reached through their
@@ -570,9 +541,7 @@ TEST_F(ForceDelete, EachSelectionActsOnItsOwnItemsOrSaysWhy)
         EXPECT_EQ(c.left, left);
         EXPECT_EQ(c.caption ? 1 : 0, requests_.Count(8));
         EXPECT_EQ(0, requests_.Count(12));
-        for (HANDLE h : held_)
-            CloseHandle(h);
-        held_.clear();
+        LetGo();
     }
     EXPECT_EQ((std::vector<std::string>{"deleted", "salvora.inf"}), files::List(trashcan));
     ASSERT_TRUE(RemoveTree("D:\\RECYCLED"));
@@ -856,7 +825,7 @@ TEST_F(ForceDelete, RandomTreesSelectionsAndAnswers)
                 expected.push_back(entry);
         EXPECT_EQ(expected, TreeOf(kArea));
         EXPECT_EQ(outside, TreeOf(kOutside));
-        EXPECT_TRUE(requests_.SuspendedThenResumed());
+        EXPECT_TRUE(SuspendedThenResumed());
         TearDown();
         if (HasFailure())
             break;
@@ -913,7 +882,7 @@ TEST_F(ForceDeleteOnCodePage932, ANameEndingInABackslashByteIsTheItemDeleted)
                 expected.push_back(entry);
         }
         EXPECT_EQ(expected, TreeOf(kArea));
-        EXPECT_TRUE(requests_.SuspendedThenResumed());
+        EXPECT_TRUE(SuspendedThenResumed());
     }
     Listing left = TreeOf(kArea);
     std::sort(left.begin(), left.end());

@@ -12,6 +12,7 @@
 
 #include "sext.h"
 #include "support/files.h"
+#include "support/revivr.h"
 #include "support/standin.h"
 #include "support/ui.h"
 
@@ -20,27 +21,12 @@ namespace {
 using sext::Ptr;
 typedef std::vector<std::string> Paths;
 
-using sext::RevivrWatch;
-
-std::string LogPath()
-{
-    return sext::RevivrLogPath();
-}
-
-class Launch : public ::testing::Test {
+class Launch : public sext::ExtensionTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
-        ASSERT_TRUE(standin::Protect('D'));
-        ASSERT_TRUE(sext::Bin().module) << sext::BinDllPath();
-        logStart_ = files::ReadText(LogPath()).size();
-    }
     void TearDown() override
     {
         revivr_.CloseAll();
-        standin::Reset();
-        EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
+        ExtensionTest::TearDown();
     }
 
     // Runs verb of the handler initialised with the paths.
@@ -56,10 +42,9 @@ protected:
     }
 
     // The command lines REVIVR.EXE recorded since the test began.
-    std::string NewLog() { return files::ReadText(LogPath()).substr(logStart_); }
+    std::string NewLog() { return revivr_.NewLog(); }
 
-    size_t logStart_ = 0;
-    RevivrWatch revivr_;
+    revivr::Watch revivr_;
 };
 
 TEST_F(Launch, DriveUndeleteNamesTheDrive)
@@ -112,8 +97,7 @@ TEST_F(Launch, WithoutTheProgramBesideTheDllTheUserIsTold)
         ui::MessageBoxInfo box;
         bool dismissed = false;
         std::thread watcher([&] {
-            if (ui::WaitForMessageBox(&box, "Salvora Shell Extension", ui::kWait,
-                                      GetCurrentProcessId()))
+            if (ui::WaitForMessageBox(&box, sext::kMessageCaption, ui::kWait, GetCurrentProcessId()))
                 dismissed = ui::Dismiss(box.window, IDOK);
         });
         EXPECT_EQ(S_OK, sext::Invoke(cm.get(), MAKEINTRESOURCEA(0)));
@@ -182,7 +166,7 @@ std::string ReadRegValue(const std::string& keyPath, const std::string& name)
 
 std::string RegFilePath()
 {
-    return files::BinDir() + "\\slvrsext.reg";
+    return files::InBin("slvrsext.reg");
 }
 
 TEST(Registration, TheFileNamesTheClassesTheServerServes)
@@ -220,7 +204,6 @@ protected:
         ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
         ASSERT_TRUE(standin::Protect('D'));
         ASSERT_EQ(0u, Host("register \"" + sext::BinDllPath() + "\""));
-        logStart_ = files::ReadText(LogPath()).size();
         CoInitialize(NULL);
     }
     void TearDown() override
@@ -236,7 +219,7 @@ protected:
     DWORD Host(const std::string& args)
     {
         files::Process host;
-        if (!host.Start(files::BinDir() + "\\shellhost.exe", args))
+        if (!host.Start(sext::ShellHostPath(), args))
             return 1000;
         DWORD code = 1001;
         if (!host.WaitExit(ui::kWait, &code))
@@ -244,8 +227,7 @@ protected:
         return code;
     }
 
-    size_t logStart_ = 0;
-    RevivrWatch revivr_;
+    revivr::Watch revivr_;
 };
 
 TEST_F(Registered, TheHostWritesWhatTheFileSaysWithTheRealPath)
@@ -297,7 +279,7 @@ TEST_F(Registered, TheHostRunsAVerbAsTheShellWould)
     ASSERT_TRUE(revivr_.CloseNext());
     EXPECT_EQ(0u, Host("invoke 0 D:\\"));
     ASSERT_TRUE(revivr_.CloseNext());
-    EXPECT_EQ("D:\\SEXTTEST\r\nD:\\ /drv\r\n", files::ReadText(LogPath()).substr(logStart_));
+    EXPECT_EQ("D:\\SEXTTEST\r\nD:\\ /drv\r\n", revivr_.NewLog());
     // A verb the handler does not have fails in the host as well.
     EXPECT_EQ(1u, Host("invoke 2 D:\\"));
     files::RemoveTree("D:\\SEXTTEST");

@@ -25,20 +25,13 @@ const char kHelpForceDeleteFolder[] =
 const char kHelpUndeleteFolder[] = "Launches Salvora Undelete with the current folder";
 const char kHelpForceDeleteFile[] = "Removes the current file without saving it to the Salvora Trashcan";
 
-class Menus : public ::testing::Test {
+class Menus : public sext::ExtensionTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
-        ASSERT_TRUE(standin::Protect('D'));
-        ASSERT_TRUE(sext::Bin().module) << sext::BinDllPath();
-    }
     void TearDown() override
     {
         menu_.Reset();
         init_.Reset();
-        standin::Reset();
-        EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
+        ExtensionTest::TearDown();
     }
 
     IContextMenu* MenuFor(const GUID& clsid, const Paths& paths)

@@ -13,21 +13,8 @@ namespace {
 using sext::Ptr;
 typedef std::vector<std::string> Paths;
 
-class Selection : public ::testing::Test {
+class Selection : public sext::ExtensionTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
-        ASSERT_TRUE(standin::Protect('D'));   // E: stays unprotected
-        ASSERT_TRUE(sext::Bin().module) << sext::BinDllPath();
-        standin::TakeLog();
-    }
-    void TearDown() override
-    {
-        standin::Reset();
-        EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
-    }
-
     // Whether the handler, initialised with the paths, gives a context menu
     // and (drive handler) a property page.
     bool GivesMenu(const GUID& clsid, const Paths& paths)

@@ -17,21 +17,8 @@ const GUID kHandlers[] = {CLSID_SalvoraDriveHandler, CLSID_SalvoraFolderHandler,
 // Some other class: the shell asks every registered server about many.
 const GUID kOtherClass = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
 
-class Server : public ::testing::Test {
+class Server : public sext::ExtensionTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
-        ASSERT_TRUE(standin::Protect('D'));
-        ASSERT_TRUE(sext::Bin().module) << sext::BinDllPath();
-        standin::TakeLog();
-    }
-    void TearDown() override
-    {
-        standin::Reset();
-        // Every test lets go of everything it was given.
-        EXPECT_EQ(S_OK, sext::Bin().CanUnloadNow());
-    }
     const sext::Server& dll = sext::Bin();
 };
 

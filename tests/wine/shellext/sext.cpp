@@ -58,7 +58,12 @@ IShellExtInit* Server::Handler(const GUID& clsid, const std::vector<std::string>
 
 std::string BinDllPath()
 {
-    return files::BinDir() + "\\slvrsext.dll";
+    return files::InBin("slvrsext.dll");
+}
+
+std::string ShellHostPath()
+{
+    return files::InBin("shellhost.exe");
 }
 
 Server& Bin()
@@ -159,66 +164,25 @@ std::string GuidText(const GUID& guid)
     return text;
 }
 
-std::string RevivrLogPath()
+void FlowTest::TearDown()
 {
-    return files::BinDir() + "\\REVIVR.LOG";
+    LetGo();
+    EXPECT_TRUE(ui::WaitUntil([] { return Bin().CanUnloadNow() == S_OK; }));
+    standin::Reset();
 }
 
-namespace {
-
-BOOL CALLBACK CollectRevivr(HWND window, LPARAM lParam)
+void FlowTest::Hold(const std::string& path, DWORD sharing)
 {
-    char cls[32] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (!strcmp(cls, "RevivrWindow"))
-        reinterpret_cast<std::set<HWND>*>(lParam)->insert(window);
-    return TRUE;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, sharing, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h) << path;
+    held_.push_back(h);
 }
 
-std::set<HWND> RevivrWindows()
+void FlowTest::LetGo()
 {
-    std::set<HWND> windows;
-    EnumWindows(CollectRevivr, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-// Closes a REVIVR.EXE window and waits until its process has ended.
-bool CloseWindowAndWait(HWND window)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    bool gone = process && WaitForSingleObject(process, ui::kWait) == WAIT_OBJECT_0;
-    if (process)
-        CloseHandle(process);
-    return gone;
-}
-
-}  // namespace
-
-RevivrWatch::RevivrWatch() : before_(RevivrWindows()) {}
-
-bool RevivrWatch::CloseNext()
-{
-    HWND found = NULL;
-    ui::WaitUntil([&] {
-        for (HWND w : RevivrWindows())
-            if (!before_.count(w) && !closed_.count(w) && IsWindowVisible(w))
-                found = w;
-        return found != NULL;
-    });
-    if (!found)
-        return false;
-    closed_.insert(found);
-    return CloseWindowAndWait(found);
-}
-
-void RevivrWatch::CloseAll()
-{
-    for (HWND w : RevivrWindows())
-        if (!before_.count(w))
-            CloseWindowAndWait(w);
+    for (HANDLE h : held_)
+        CloseHandle(h);
+    held_.clear();
 }
 
 }  // namespace sext

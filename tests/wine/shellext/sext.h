@@ -4,18 +4,22 @@
 #ifndef SALVORA_TEST_SEXT_H
 #define SALVORA_TEST_SEXT_H
 
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
 #include <atomic>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "shellext/classids.h"
+#include "support/standin.h"
 
 namespace sext {
+
+// The caption of the extension's own message boxes.
+const char kMessageCaption[] = "Salvora Shell Extension";
 
 typedef HRESULT(STDAPICALLTYPE* GetClassObjectFn)(REFCLSID, REFIID, LPVOID*);
 typedef HRESULT(STDAPICALLTYPE* CanUnloadNowFn)();
@@ -39,6 +43,8 @@ struct Server {
 // slvrsext.dll of the bin folder, loaded once for the test program.
 Server& Bin();
 std::string BinDllPath();
+// The shell host beside it, which plays the shell in a process of its own.
+std::string ShellHostPath();
 
 HRESULT Initialize(IShellExtInit* init, const std::vector<std::string>& paths);
 
@@ -100,22 +106,46 @@ private:
     std::thread thread_;
 };
 
-// The command lines REVIVR.EXE records, one a line, beside the DLL.
-std::string RevivrLogPath();
+// The extension asked in this process with D: protected and E: not: each
+// test begins with a fresh driver and lets go of every object it was given.
+class ExtensionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
+        ASSERT_TRUE(standin::Protect('D'));
+        ASSERT_TRUE(Bin().module) << BinDllPath();
+        standin::TakeLog();
+    }
+    void TearDown() override
+    {
+        standin::Reset();
+        EXPECT_EQ(S_OK, Bin().CanUnloadNow());
+    }
+};
 
-// The REVIVR.EXE windows that were open before a test are none of its
-// business: it waits for one of its own, closes it and waits until that
-// program has ended.
-class RevivrWatch {
-public:
-    RevivrWatch();
-    bool CloseNext();
-    // Leaves no program of the test running, whatever went wrong.
-    void CloseAll();
+// Sharing everything, deletion included: Wine would then delete the file
+// from under its user, as Windows 95 does.
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// A flow of the extension, run on a shell thread of the test (Command) and
+// driven through its dialogs. No worker of a test may outlive it.
+class FlowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Bin().module != NULL);
+        ASSERT_TRUE(standin::Reset());
+    }
+    void TearDown() override;
+
+    // Opened as a program that uses the file would, until LetGo or the end
+    // of the test.
+    void Hold(const std::string& path, DWORD sharing);
+    void LetGo();
 
 private:
-    std::set<HWND> before_;
-    std::set<HWND> closed_;
+    std::vector<HANDLE> held_;
 };
 
 }  // namespace sext

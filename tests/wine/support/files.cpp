@@ -11,6 +11,11 @@ std::string Trashcan(char letter)
     return std::string(1, letter) + ":\\RECYCLED\\TRASHCAN";
 }
 
+std::string InTrashcan(char letter, const std::string& name)
+{
+    return Trashcan(letter) + "\\" + name;
+}
+
 // Read by character: on a double-byte code page a backslash may be the
 // second byte of a character.
 bool MakeDirs(const std::string& path)
@@ -109,6 +114,11 @@ std::string BinDir()
     DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
     std::string s(path, n);
     return s.substr(0, s.find_last_of('\\'));
+}
+
+std::string InBin(const std::string& name)
+{
+    return BinDir() + "\\" + name;
 }
 
 std::string ScratchDir(const char* name)

@@ -17,6 +17,7 @@ const char kNetwork = 'N';
 const char kCdRom = 'R';
 
 std::string Trashcan(char letter);           // "X:\RECYCLED\TRASHCAN"
+std::string InTrashcan(char letter, const std::string& name);
 
 bool MakeDirs(const std::string& path);       // every missing level
 // The path up to its last backslash, read by character; "" for none.
@@ -29,8 +30,10 @@ std::vector<std::string> List(const std::string& dir);
 // to a folder is not followed (Wine cannot remove one: false).
 bool RemoveTree(const std::string& path);
 
-// The folder the test programs, the product and the stand-ins are built into.
+// The folder the test programs, the product and the stand-ins are built into,
+// and a file of it.
 std::string BinDir();
+std::string InBin(const std::string& name);
 // A fresh, empty folder for one test, removed again by the caller.
 std::string ScratchDir(const char* name);
 bool Copy(const std::string& from, const std::string& to);

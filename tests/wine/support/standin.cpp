@@ -3,9 +3,11 @@
 #include <stdio.h>
 #include <string.h>
 
-namespace standin {
+#include <algorithm>
 
-namespace {
+#include "support/ui.h"
+
+namespace standin {
 
 bool Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize)
 {
@@ -19,20 +21,17 @@ bool Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize)
     return ok != FALSE;
 }
 
-bool ControlByte(DWORD code, bool value)
+bool ControlByte(DWORD code, BYTE value)
 {
-    unsigned char b = value ? 1 : 0;
-    return Control(code, &b, 1, NULL, 0);
+    return Control(code, &value, 1);
 }
 
-}  // namespace
-
-bool Reset() { return Control(VSCTL_RESET, NULL, 0, NULL, 0); }
+bool Reset() { return Control(VSCTL_RESET, NULL, 0); }
 bool SetState(bool enabled) { return ControlByte(VSCTL_SET_STATE, enabled); }
 bool SetAbsent(bool absent) { return ControlByte(VSCTL_SET_ABSENT, absent); }
 bool SetNotify(bool post) { return ControlByte(VSCTL_SET_NOTIFY, post); }
-bool SetFailMask(DWORD mask) { return Control(VSCTL_SET_FAILMASK, &mask, 4, NULL, 0); }
-bool SetDelay(DWORD ms) { return Control(VSCTL_SET_DELAY, &ms, 4, NULL, 0); }
+bool SetFailMask(DWORD mask) { return Control(VSCTL_SET_FAILMASK, &mask, 4); }
+bool SetDelay(DWORD ms) { return Control(VSCTL_SET_DELAY, &ms, 4); }
 
 bool SetDrive(int drive, bool enabled, WORD clusterSize, WORD maxClusters, BYTE maxPercent,
               BYTE dayCount)
@@ -40,7 +39,7 @@ bool SetDrive(int drive, bool enabled, WORD clusterSize, WORD maxClusters, BYTE 
     unsigned char rec[8] = {(unsigned char)drive, (unsigned char)(enabled ? 1 : 0),
                             LOBYTE(clusterSize), HIBYTE(clusterSize), LOBYTE(maxClusters),
                             HIBYTE(maxClusters), maxPercent, dayCount};
-    return Control(VSCTL_SET_DRIVE, rec, sizeof rec, NULL, 0);
+    return Control(VSCTL_SET_DRIVE, rec, sizeof rec);
 }
 
 bool Protect(char letter, bool enabled)
@@ -51,7 +50,7 @@ bool Protect(char letter, bool enabled)
 bool SetAnswer(char letter, BYTE answer)
 {
     unsigned char in[2] = {(unsigned char)((letter & ~0x20) - 'A' + 1), answer};
-    return Control(VSCTL_SET_ANSWER, in, sizeof in, NULL, 0);
+    return Control(VSCTL_SET_ANSWER, in, sizeof in);
 }
 
 bool Status(VSCTL_STATUS* status)
@@ -106,6 +105,39 @@ std::string Describe(const std::vector<Request>& log)
         s += "] ";
     }
     return s;
+}
+
+int Count(const std::vector<unsigned>& codes, unsigned code)
+{
+    return (int)std::count(codes.begin(), codes.end(), code);
+}
+
+const std::vector<unsigned>& Codes::Take()
+{
+    for (unsigned code : TakeCodes())
+        codes_.push_back(code);
+    return codes_;
+}
+
+int Codes::Count(unsigned code)
+{
+    return standin::Count(Take(), code);
+}
+
+bool Codes::WaitForSize(size_t count)
+{
+    return ui::WaitUntil([&] { return Take().size() >= count; });
+}
+
+bool Codes::WaitFor(unsigned code)
+{
+    return ui::WaitUntil([&] { return Count(code) > 0; });
+}
+
+void Codes::Clear()
+{
+    TakeLog();
+    codes_.clear();
 }
 
 }  // namespace standin

@@ -19,6 +19,10 @@ struct Request {
     std::vector<unsigned char> in;   // the first input bytes the driver kept
 };
 
+// One request to the driver's control device, as vsalvoractl.exe sends it.
+bool Control(DWORD code, const void* in, DWORD inSize, void* out = NULL, DWORD outSize = 0);
+bool ControlByte(DWORD code, BYTE value);
+
 bool Reset();
 bool SetState(bool enabled);
 bool SetDrive(int drive, bool enabled, WORD clusterSize = 4096, WORD maxClusters = 0,
@@ -40,6 +44,26 @@ std::vector<Request> TakeLog();
 std::vector<unsigned> TakeCodes();
 
 std::string Describe(const std::vector<Request>& log);
+
+// How many of the codes are that one.
+int Count(const std::vector<unsigned>& codes, unsigned code);
+
+// The codes of the requests of one stretch of a test, gathered from the log
+// as the test reads them.
+class Codes {
+public:
+    // Every code so far.
+    const std::vector<unsigned>& Take();
+    int Count(unsigned code);
+    // Bounded waits: until that many codes, or one of that code, came.
+    bool WaitForSize(size_t count);
+    bool WaitFor(unsigned code);
+    // Forgets the codes so far, and empties the log.
+    void Clear();
+
+private:
+    std::vector<unsigned> codes_;
+};
 
 }  // namespace standin
 

@@ -20,32 +20,24 @@
 
 namespace {
 
-const char kKey[] = "SOFTWARE\\Norwyk\\Salvora\\SLVRTray";
-const char kSearch[] = "Salvora: Searching files";
-const char kResults[] = "Salvora: Display search results";
-const char kRemove[] = "Salvora: Removing files";
-const char kPreferences[] = "SLVRTray - Preferences";
-
-std::string In(char drive, const std::string& name) { return files::Trashcan(drive) + "\\" + name; }
-
-int Count(const std::vector<unsigned>& codes, unsigned code)
-{
-    int n = 0;
-    for (unsigned c : codes)
-        n += c == code;
-    return n;
-}
+using files::InTrashcan;
+using standin::Count;
+using traytest::kMessageCaption;
+using traytest::kPreferences;
+using traytest::kRemove;
+using traytest::kResults;
+using traytest::kSettingsKey;
 
 void PutSetting(const char* name, DWORD value)
 {
-    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof value);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, REG_DWORD, &value, sizeof value);
 }
 
 // A stored setting, or -99 when there is none (or not a 4-byte REG_DWORD).
 int StoredSetting(const char* name)
 {
     DWORD value = 0, size = sizeof value, type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
+    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != 4)
         return -99;
     return (int)value;
@@ -82,7 +74,7 @@ protected:
     void SetUp() override
     {
         AppletTest::SetUp();
-        RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
         for (char drive : {'D', 'E', 'F', 'N'}) {
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
             ASSERT_TRUE(files::MakeDirs(files::Trashcan(drive)));
@@ -92,29 +84,13 @@ protected:
     {
         applet_.Kill();
         traytest::KillStrayApplets();
-        RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
         for (char drive : {'D', 'E', 'F', 'N'})
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
         AppletTest::TearDown();
     }
 
-    HWND WaitForDialog(const char* caption)
-    {
-        return ui::WaitForWindow("#32770", caption, ui::kWait, applet_.Id());
-    }
-
     bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-    std::vector<unsigned> WaitForCode(unsigned code)
-    {
-        std::vector<unsigned> codes;
-        ui::WaitUntil([&] {
-            for (unsigned c : standin::TakeCodes())
-                codes.push_back(c);
-            return Count(codes, code) > 0;
-        });
-        return codes;
-    }
 };
 
 TEST_F(TrayClearing, FromTheMenuPastAFileInUse)
@@ -122,12 +98,12 @@ TEST_F(TrayClearing, FromTheMenuPastAFileInUse)
     ASSERT_TRUE(standin::Protect('D'));
     ASSERT_TRUE(standin::Protect('E'));
     for (const char* name : {"a", "in-use", "b", "salvora.inf"})
-        ASSERT_TRUE(files::MakeFile(In('D', name), 10));
+        ASSERT_TRUE(files::MakeFile(InTrashcan('D', name), 10));
     for (const char* name : {"c", "SALVORA.INF"})
-        ASSERT_TRUE(files::MakeFile(In('E', name), 10));
+        ASSERT_TRUE(files::MakeFile(InTrashcan('E', name), 10));
     // Held sharing everything, deletion included: Wine would then delete it
     // from under its user, as Windows 95 does.
-    HANDLE held = CreateFileA(In('D', "in-use").c_str(), GENERIC_READ,
+    HANDLE held = CreateFileA(InTrashcan('D', "in-use").c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Start();
@@ -149,11 +125,12 @@ TEST_F(TrayClearing, FromTheMenuPastAFileInUse)
 
     ui::ClickButton(results, IDOK);
     ui::MessageBoxInfo box;
-    ASSERT_TRUE(ui::WaitForMessageBox(&box, "Salvora", ui::kWait, applet_.Id()));
+    ASSERT_TRUE(ui::WaitForMessageBox(&box, kMessageCaption, ui::kWait, applet_.Id()));
     EXPECT_EQ("Cannot remove a file from the Trashcan. Why?", box.text);
     EXPECT_EQ(NULL, GetWindow(box.window, GW_OWNER));
     ui::Dismiss(box.window);
-    std::vector<unsigned> codes = WaitForCode(12);
+    standin::Codes codes;
+    codes.WaitFor(12);
     EXPECT_TRUE(ui::WaitUntil([&] { return !ui::FindVisibleWindow("#32770", kRemove, applet_.Id()); }));
     CloseHandle(held);
 
@@ -163,9 +140,7 @@ TEST_F(TrayClearing, FromTheMenuPastAFileInUse)
     EXPECT_NE(left.end(), std::find(left.begin(), left.end(), "salvora.inf"));
     EXPECT_TRUE(files::List(files::Trashcan('E')).empty());
     Settle();
-    for (unsigned c : standin::TakeCodes())
-        codes.push_back(c);
-    EXPECT_EQ(1, Count(codes, 12));
+    EXPECT_EQ(1, codes.Count(12));
 }
 
 TEST_F(TrayClearing, PreferencesChooseWhatWindowsEndingDoes)
@@ -186,7 +161,7 @@ TEST_F(TrayClearing, PreferencesChooseWhatWindowsEndingDoes)
     EXPECT_TRUE(Checked(prefs, IDC_PREFS_MESSAGE));
     ui::ClickButton(prefs, IDC_HELP_BUTTON);
     ui::ClickButton(prefs, IDC_PREFS_ABOUT);
-    HWND about = WaitForDialog("Salvora 1.0 beta6");
+    HWND about = WaitForDialog(traytest::kAbout);
     ASSERT_TRUE(about != NULL);
     EXPECT_EQ(prefs, GetWindow(about, GW_OWNER));
     ui::ClickButton(about, IDOK);
@@ -195,7 +170,7 @@ TEST_F(TrayClearing, PreferencesChooseWhatWindowsEndingDoes)
     ui::ClickButton(prefs, IDCANCEL);
     ASSERT_TRUE(ui::WaitGone(prefs));
     HKEY key;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key));
     std::vector<fakeshell::HelpCall> help = help_.Calls();
     ASSERT_EQ(2u, help.size());
     EXPECT_EQ((UINT)HELP_CONTEXT, help[0].command);
@@ -215,13 +190,13 @@ TEST_F(TrayClearing, PreferencesChooseWhatWindowsEndingDoes)
     EXPECT_EQ(1, StoredSetting("Clear Trashcan"));
     EXPECT_EQ(0, StoredSetting("Show Message"));
 
-    ASSERT_TRUE(files::MakeFile(In('D', "deleted.txt"), 10));
-    ASSERT_TRUE(files::MakeFile(In('D', "salvora.inf"), 10));
+    ASSERT_TRUE(files::MakeFile(InTrashcan('D', "deleted.txt"), 10));
+    ASSERT_TRUE(files::MakeFile(InTrashcan('D', "salvora.inf"), 10));
     // Letters the driver marks protected that now name a floppy and a
     // network share: their Trashcans are not this machine's disks'.
     for (char drive : {'F', 'N'}) {
         ASSERT_TRUE(standin::Protect(drive));
-        ASSERT_TRUE(files::MakeFile(In(drive, "other.txt"), 10));
+        ASSERT_TRUE(files::MakeFile(InTrashcan(drive, "other.txt"), 10));
     }
     standin::TakeLog();
     {
@@ -230,7 +205,7 @@ TEST_F(TrayClearing, PreferencesChooseWhatWindowsEndingDoes)
     }
     EXPECT_TRUE(files::List(files::Trashcan('D')).empty());
     for (char drive : {'F', 'N'})
-        EXPECT_TRUE(files::Exists(In(drive, "other.txt"))) << drive;
+        EXPECT_TRUE(files::Exists(InTrashcan(drive, "other.txt"))) << drive;
     std::vector<unsigned> codes = standin::TakeCodes();
     EXPECT_EQ(26, Count(codes, 7));
     EXPECT_EQ(1, Count(codes, 12));
@@ -258,17 +233,17 @@ TEST_F(TrayClearing, StoredSettingsAtTheNextStart)
     // Asking is the default: the list comes, and the answer to Windows
     // only once the user has chosen and the files are gone.
     ASSERT_TRUE(standin::Protect('E'));
-    ASSERT_TRUE(files::MakeFile(In('E', "x"), 10));
+    ASSERT_TRUE(files::MakeFile(InTrashcan('E', "x"), 10));
     PutSetting("Clear Trashcan", 7);
     Start();
     {
         EndSession ending(window_);
         HWND results = WaitForDialog(kResults);
         ASSERT_TRUE(results != NULL);
-        EXPECT_TRUE(files::Exists(In('E', "x")));
+        EXPECT_TRUE(files::Exists(InTrashcan('E', "x")));
         ui::ClickButton(results, IDOK);
         EXPECT_EQ(TRUE, ending.Answer());
-        EXPECT_FALSE(files::Exists(In('E', "x")));
+        EXPECT_FALSE(files::Exists(InTrashcan('E', "x")));
     }
     applet_.Kill();
 
@@ -297,7 +272,7 @@ TEST_F(TrayClearing, StoredSettingsAtTheNextStart)
     PutSetting("Show Message", 0);
     ASSERT_TRUE(standin::SetAbsent(true));
     taskbar_.Clear();
-    ASSERT_TRUE(applet_.Start(files::BinDir() + "\\slvrtray.exe"));
+    ASSERT_TRUE(applet_.Start(traytest::Applet()));
     DWORD code = 999;
     EXPECT_TRUE(applet_.WaitExit(ui::kWait, &code));
     EXPECT_EQ(0u, code);

@@ -18,9 +18,11 @@
 
 namespace {
 
-const char kSearch[] = "Salvora: Searching files";
-const char kResults[] = "Salvora: Display search results";
-const char kRemove[] = "Salvora: Removing files";
+using files::InTrashcan;
+using standin::Count;
+using traytest::kRemove;
+using traytest::kResults;
+using traytest::kSearch;
 
 enum class Stage {
     Searching,                  // the search worker is inside a (slow) driver request
@@ -49,13 +51,6 @@ void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 const int kBulkFiles = 2000;
 
-std::string In(char drive, const std::string& name) { return files::Trashcan(drive) + "\\" + name; }
-
-int Count(const std::vector<unsigned>& codes, unsigned code)
-{
-    return (int)std::count(codes.begin(), codes.end(), code);
-}
-
 bool Has(const std::vector<std::string>& names, const char* name)
 {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -82,22 +77,17 @@ protected:
             files::RemoveTree(std::string(1, drive) + ":\\RECYCLED");
     }
 
-    HWND WaitForDialog(const char* caption)
-    {
-        return ui::WaitForWindow("#32770", caption, ui::kWait, applet_.Id());
-    }
-
     // D: holds a file in use between two others; E: one file; both an index.
     void FillTrashcans(bool fileInUse, int bulk)
     {
         for (const char* name : {"a", "in-use", "b", "salvora.inf"})
-            ASSERT_TRUE(files::MakeFile(In('D', name), 10));
+            ASSERT_TRUE(files::MakeFile(InTrashcan('D', name), 10));
         for (int i = 0; i < bulk; ++i)
-            ASSERT_TRUE(files::MakeFile(In('D', "bulk" + std::to_string(i)), 10));
+            ASSERT_TRUE(files::MakeFile(InTrashcan('D', "bulk" + std::to_string(i)), 10));
         for (const char* name : {"c", "SALVORA.INF"})
-            ASSERT_TRUE(files::MakeFile(In('E', name), 10));
+            ASSERT_TRUE(files::MakeFile(InTrashcan('E', name), 10));
         if (fileInUse) {
-            held_ = CreateFileA(In('D', "in-use").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+            held_ = CreateFileA(InTrashcan('D', "in-use").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 NULL, OPEN_EXISTING, 0, NULL);
             ASSERT_NE(INVALID_HANDLE_VALUE, held_);
         }
@@ -115,7 +105,7 @@ protected:
     void WaitForFailureReport()
     {
         ui::MessageBoxInfo box;
-        ASSERT_TRUE(ui::WaitForMessageBox(&box, "Salvora", ui::kWait, applet_.Id()));
+        ASSERT_TRUE(ui::WaitForMessageBox(&box, traytest::kMessageCaption, ui::kWait, applet_.Id()));
     }
 
     void Reach(Stage stage)

@@ -13,6 +13,7 @@
 
 #include "support/fakeshell.h"
 #include "support/files.h"
+#include "support/revivr.h"
 #include "support/standin.h"
 #include "support/ui.h"
 #include "tray/resource.h"
@@ -21,9 +22,8 @@
 namespace {
 
 const UINT kTrayIcon = WM_USER + 1, kTrackingState = WM_USER + 2;
-const char kBox[] = "Salvora";
-
 using traytest::Applet;
+using traytest::kMessageCaption;
 
 std::vector<BYTE> IconBits(UINT id)
 {
@@ -34,19 +34,15 @@ class TrayApplet : public traytest::AppletTest {
 protected:
     std::vector<unsigned> WaitForCodes(size_t count)
     {
-        std::vector<unsigned> codes;
-        ui::WaitUntil([&] {
-            for (unsigned c : standin::TakeCodes())
-                codes.push_back(c);
-            return codes.size() >= count;
-        });
-        return codes;
+        standin::Codes codes;
+        codes.WaitForSize(count);
+        return codes.Take();
     }
 
     std::string BoxText()
     {
         ui::MessageBoxInfo box;
-        if (!ui::WaitForMessageBox(&box, kBox, ui::kWait, applet_.Id()))
+        if (!ui::WaitForMessageBox(&box, kMessageCaption, ui::kWait, applet_.Id()))
             return "(no message box)";
         ui::Dismiss(box.window);
         return box.text;
@@ -179,7 +175,7 @@ TEST_F(TrayApplet, AboutBoxShowsTheStateItOpenedWith)
     ASSERT_TRUE(standin::SetState(false));
     Start();
     Choose('a');
-    HWND about = ui::WaitForWindow("#32770", "Salvora 1.0 beta6", ui::kWait, applet_.Id());
+    HWND about = WaitForDialog(traytest::kAbout);
     ASSERT_TRUE(about != NULL);
     EXPECT_EQ(window_, GetWindow(about, GW_OWNER));
     EXPECT_TRUE(GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
@@ -205,7 +201,7 @@ TEST_F(TrayApplet, HelpThenExitClosesHelpRemovesTheIconAndEnds)
     for (const fakeshell::HelpCall& call : help) {
         EXPECT_EQ(window_, call.caller);
         EXPECT_EQ(0, call.data);
-        EXPECT_EQ(files::BinDir() + "\\slvrtray.hlp", call.file);
+        EXPECT_EQ(files::InBin("slvrtray.hlp"), call.file);
     }
     EXPECT_EQ((UINT)HELP_CONTEXT, help[0].command);
     EXPECT_EQ((UINT)HELP_QUIT, help[1].command);
@@ -233,52 +229,31 @@ TEST_F(TrayApplet, HelpThenExitClosesHelpRemovesTheIconAndEnds)
 // The applet copied into a folder of its own.
 class TrayUndelete : public TrayApplet {
 protected:
-    void SetUp() override
-    {
-        TrayApplet::SetUp();
-        dir_ = files::ScratchDir("tray-app");
-        cwd_ = files::ScratchDir("tray-cwd");
-    }
     void TearDown() override
     {
-        while (HWND revivr = FindWindowA("RevivrWindow", NULL))
-            if (!EndProgramOf(revivr))
-                break;
+        revivr_.CloseAll();
         TrayApplet::TearDown();
         files::RemoveTree(dir_);
         files::RemoveTree(cwd_);
     }
-    static bool EndProgramOf(HWND window)
-    {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-        if (!process)
-            return false;
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process, ui::kWait) != WAIT_OBJECT_0)
-            TerminateProcess(process, 255);
-        CloseHandle(process);
-        return true;
-    }
-    std::string dir_, cwd_;
+    const std::string dir_ = files::ScratchDir("tray-app");
+    const std::string cwd_ = files::ScratchDir("tray-cwd");
+    revivr::Watch revivr_{dir_};
 };
 
 TEST_F(TrayUndelete, StartsTheProgramBesideItselfWithAnEmptyCommandLine)
 {
     // A decoy of the same name in the current folder must not be the one.
     for (const std::string& to : {dir_, cwd_})
-        ASSERT_TRUE(files::Copy(files::BinDir() + "\\REVIVR.EXE", to + "\\REVIVR.EXE"));
+        ASSERT_TRUE(files::Copy(files::InBin("REVIVR.EXE"), to + "\\REVIVR.EXE"));
     files::Copy(Applet(), dir_ + "\\slvrtray.exe");
     Start(dir_ + "\\slvrtray.exe", cwd_);
     Choose('u');
-    HWND revivr = ui::WaitForWindow("RevivrWindow", "REVIVR");
-    ASSERT_TRUE(revivr != NULL);
-    EXPECT_TRUE(EndProgramOf(revivr));
-    EXPECT_EQ("\r\n", files::ReadText(dir_ + "\\REVIVR.LOG"));
-    EXPECT_FALSE(files::Exists(cwd_ + "\\REVIVR.LOG"));
+    EXPECT_TRUE(revivr_.CloseNext());
+    EXPECT_EQ("\r\n", revivr_.NewLog());
+    EXPECT_FALSE(files::Exists(revivr::LogPath(cwd_)));
     Settle();
-    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kBox, applet_.Id()));
+    EXPECT_EQ(NULL, ui::FindVisibleWindow("#32770", kMessageCaption, applet_.Id()));
 }
 
 TEST_F(TrayUndelete, AMissingOrUnreachableProgramIsReported)

@@ -17,29 +17,7 @@
 
 namespace {
 
-class TrayWindow : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        traytest::KillStrayApplets();
-        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
-        ASSERT_TRUE(help_.Start());
-        Instance = GetModuleHandleA(NULL);
-        RegisterTrayClass();   // the class outlives each test's window
-        ASSERT_TRUE(CreateTrayWindow());
-        standin::TakeLog();
-    }
-    void TearDown() override
-    {
-        DestroyWindow(MainWindow);
-        // Its end posted WM_QUIT, which would end the next test's modal loops.
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-        standin::Reset();
-    }
-    fakeshell::FakeHelp help_;
-};
+using TrayWindow = traytest::InProcessTray;
 
 struct MenuSeen {
     std::vector<std::pair<UINT, std::string>> items;   // id, "text" + state flags
@@ -147,7 +125,7 @@ TEST_F(TrayWindow, F1WhileAnOwnedDialogIdlesPressesItsHelpButton)
 DWORD WINAPI AskAboutBoxForHelp(void* param)
 {
     std::string* state = static_cast<std::string*>(param);
-    HWND about = ui::WaitForWindow("#32770", "Salvora 1.0 beta6", ui::kWait, GetCurrentProcessId());
+    HWND about = TrayWindow::WaitForDialog(traytest::kAbout);
     *state = ui::ControlText(about, IDC_ABOUT_STATE);
     for (int control : {IDOK, IDC_ABOUT_STATE, 0xFFFF})
         ui::AskForHelp(about, control);
@@ -171,7 +149,7 @@ TEST_F(TrayWindow, AboutBoxAsksForPopupTopicsOfItsControls)
     for (size_t i = 0; i < calls.size(); ++i) {
         EXPECT_EQ((UINT)HELP_CONTEXTPOPUP, calls[i].command);
         EXPECT_EQ(topics[i], calls[i].data);
-        EXPECT_EQ(files::BinDir() + "\\slvrtray.hlp", calls[i].file);
+        EXPECT_EQ(files::InBin("slvrtray.hlp"), calls[i].file);
     }
 }
 

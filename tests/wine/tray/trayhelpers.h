@@ -1,5 +1,7 @@
-// Finding the applet's hidden window and its menu, and clearing away copies
-// of the applet that an earlier test left running.
+// What the tray tests share: the captions of the applet's dialogs, finding
+// its hidden window and its menu, clearing away copies of the applet that
+// an earlier test left running, and the two ways a test runs it: the real
+// slvrtray.exe in a process of its own, or its window in the test's.
 #ifndef SALVORA_TEST_TRAYHELPERS_H
 #define SALVORA_TEST_TRAYHELPERS_H
 
@@ -12,8 +14,18 @@
 #include "support/files.h"
 #include "support/standin.h"
 #include "support/ui.h"
+#include "tray/tray.h"
 
 namespace traytest {
+
+const char kMessageCaption[] = "Salvora";
+const char kSearch[] = "Salvora: Searching files";
+const char kResults[] = "Salvora: Display search results";
+const char kRemove[] = "Salvora: Removing files";
+const char kPreferences[] = "SLVRTray - Preferences";
+const char kAbout[] = "Salvora 1.0 beta6";
+// Where the applet keeps its settings, under HKEY_CURRENT_USER.
+const char kSettingsKey[] = "SOFTWARE\\Norwyk\\Salvora\\SLVRTray";
 
 // The applet's window, of any process (pid 0) or of that one. The window is
 // hidden for good, so every top-level window is looked at.
@@ -61,7 +73,7 @@ inline void KillStrayApplets()
 
 inline HWND WaitForMenu(DWORD pid) { return ui::WaitForWindow("#32768", NULL, ui::kWait, pid); }
 
-inline std::string Applet() { return files::BinDir() + "\\slvrtray.exe"; }
+inline std::string Applet() { return files::InBin("slvrtray.exe"); }
 
 // The real slvrtray.exe in a process of its own, with a fake taskbar and help
 // engine in this one.
@@ -110,10 +122,50 @@ protected:
         SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_BLOCK, ui::kWait, &result);
     }
 
+    HWND WaitForDialog(const char* caption)
+    {
+        return ui::WaitForWindow("#32770", caption, ui::kWait, applet_.Id());
+    }
+
     fakeshell::FakeTaskbar taskbar_;
     fakeshell::FakeHelp help_;
     files::Process applet_;
     HWND window_ = NULL;
+};
+
+// The applet's window run on the test's own thread, for what only the
+// applet's process sees: its menu, its dialogs' help, the clearing flow's
+// progress texts and the results list.
+class InProcessTray : public ::testing::Test {
+public:
+    // A dialog of the window, which this process shows.
+    static HWND WaitForDialog(const char* caption)
+    {
+        return ui::WaitForWindow("#32770", caption, ui::kWait, GetCurrentProcessId());
+    }
+
+protected:
+    void SetUp() override
+    {
+        KillStrayApplets();
+        ASSERT_TRUE(standin::Reset()) << "stand-in driver not loaded";
+        ASSERT_TRUE(help_.Start());
+        Instance = GetModuleHandleA(NULL);
+        RegisterTrayClass();   // the class outlives each test's window
+        ASSERT_TRUE(CreateTrayWindow());
+        standin::TakeLog();
+    }
+    void TearDown() override
+    {
+        DestroyWindow(MainWindow);
+        // Its end posted WM_QUIT, which would end the next test's modal loops.
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        standin::Reset();
+    }
+
+    fakeshell::FakeHelp help_;
 };
 
 }  // namespace traytest
