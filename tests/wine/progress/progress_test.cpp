@@ -1,5 +1,6 @@
 // The protocol between a progress dialog and its worker, shared by every
-// flow of both deliverables: bars that count items, and one flow at a time.
+// flow of both deliverables: bars that count items, the worker's own message
+// that ends a dialog as done, and one flow at a time.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -8,6 +9,7 @@
 
 #include "progress/progress.h"
 #include "support/ui.h"
+#include "tray/resource.h"
 
 namespace {
 
@@ -112,6 +114,31 @@ TEST(FlowGuard, OneFlowAtATimeAndNoneBeforeTheLastWorkerEnded)
     CloseHandle(releaser);
     CloseHandle(g_release);
     DestroyWindow(window);
+}
+
+// A worker that makes its dialog's Cancel the default button (DM_SETDEFID
+// shares its number with the worker's done message), then ends the run as
+// the user's Cancel in a question of its own would.
+DWORD WINAPI SetDefaultThenCancel(void* param)
+{
+    ProgressRun* run = RunOf<ProgressRun>(param);
+    SendMessageA(run->dialog, DM_SETDEFID, IDCANCEL, 0);
+    SendMessageA(run->dialog, WM_NULL, 0, 0);
+    CloseProgressAsCancel(run);
+    return 0;
+}
+
+TEST(ProgressDialog, OnlyTheWorkersOwnMessageEndsItAsDone)
+{
+    WorkerSlot slot;
+    volatile BYTE cancel = 1;
+    const ProgressCells cells = {cancel, NULL, slot, THREAD_PRIORITY_NORMAL, false};
+    const ProgressDialogKind kind = {WS_CHILD, 0, 0, 30, 30, 0, NULL, SetDefaultThenCancel, 7, 8};
+    RunHandle<ProgressRun> run;
+    EXPECT_EQ(7, RunProgressDialog(cells, GetModuleHandleA(NULL), IDD_SEARCH, NULL, kind, run.get()));
+    ASSERT_TRUE(slot.Join());
+    EXPECT_TRUE(run->started);
+    EXPECT_EQ(1, cancel);
 }
 
 }  // namespace

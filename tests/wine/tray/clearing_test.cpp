@@ -28,9 +28,14 @@ using traytest::kRemove;
 using traytest::kResults;
 using traytest::kSettingsKey;
 
+void PutSetting(const char* name, DWORD type, const void* data, DWORD size)
+{
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size));
+}
+
 void PutSetting(const char* name, DWORD value)
 {
-    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, REG_DWORD, &value, sizeof value);
+    PutSetting(name, REG_DWORD, &value, sizeof value);
 }
 
 // A stored setting, or -99 when there is none (or not a 4-byte REG_DWORD).
@@ -277,6 +282,51 @@ TEST_F(TrayClearing, StoredSettingsAtTheNextStart)
     EXPECT_TRUE(applet_.WaitExit(ui::kWait, &code));
     EXPECT_EQ(0u, code);
     EXPECT_EQ(0u, taskbar_.Count());
+}
+
+// What the next start reads, as its preferences show it: only a 4-byte
+// REG_DWORD is a setting, taken within the choices there are; anything else
+// leaves the default.
+using Settings = TrayClearing;
+
+TEST_F(Settings, ReadClampedWithDefaultsForAnythingElse)
+{
+    const DWORD three = 3, two = 2, minusFive = (DWORD)-5, zero = 0, one = 1;
+    const BYTE zeros[8] = {}, oneInBinary[4] = {1, 0, 0, 0};
+    const char text[] = "a long string that would overrun a cell";
+    struct Value {
+        DWORD type;
+        const void* data;
+        DWORD size;
+    };
+    const struct {
+        const char* what;
+        Value clear, message;
+        int radio;   // the radio button checked; 0: none
+        bool shown;
+    } cases[] = {
+        {"beyond the choices", {REG_DWORD, &three, 4}, {REG_DWORD, &two, 4}, IDC_PREFS_ASK, true},
+        {"negative: never", {REG_DWORD, &minusFive, 4}, {REG_DWORD, &zero, 4}, 0, false},
+        {"a string, a longer binary", {REG_SZ, "1", 2}, {REG_BINARY, zeros, 8}, IDC_PREFS_ASK, true},
+        {"a binary, a short DWORD", {REG_BINARY, oneInBinary, 4}, {REG_DWORD, zeros, 2}, IDC_PREFS_ASK, true},
+        {"clear at once, a long string", {REG_DWORD, &one, 4}, {REG_SZ, text, sizeof text}, IDC_PREFS_ALWAYS,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutSetting("Clear Trashcan", c.clear.type, c.clear.data, c.clear.size);
+        PutSetting("Show Message", c.message.type, c.message.data, c.message.size);
+        Start();
+        Choose('p');
+        HWND prefs = WaitForDialog(kPreferences);
+        ASSERT_TRUE(prefs != NULL);
+        for (int id : {IDC_PREFS_NEVER, IDC_PREFS_ASK, IDC_PREFS_ALWAYS})
+            EXPECT_EQ(id == c.radio, Checked(prefs, id)) << id;
+        EXPECT_EQ(c.shown, Checked(prefs, IDC_PREFS_MESSAGE));
+        ui::ClickButton(prefs, IDCANCEL);
+        ASSERT_TRUE(ui::WaitGone(prefs));
+        applet_.Kill();
+    }
 }
 
 }  // namespace
