@@ -6,10 +6,16 @@
 # later with other software), and none of the well-known entry points that
 # arrived later (a missing import stops the program from loading at all). Wide-character
 # entry points load but, apart from a few, only fail on Windows 95. Each
-# deliverable must also stay within its size budget, as built.
-# usage: check-pe.sh OBJDUMP FILE...
+# deliverable must also stay within its size budget, as built, and its string
+# table must hold every string its code names, none longer than the buffer
+# the code loads it into.
+# usage: check-pe.sh OBJDUMP FILE[=HEADER]...
+#   HEADER: the resource header that names FILE's strings, where FILE is not
+#   one of the deliverables
 set -uo pipefail
 objdump=$1; shift
+windres=${objdump%objdump}windres
+top=$(cd "$(dirname "$0")/../.." && pwd)
 
 allowed_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll ole32.dll "
 # Exported by later systems only (Windows 98, NT 4 or 2000 onwards), or by
@@ -39,6 +45,50 @@ budget() {
     slvrsext.dll) echo 131072 ;;
     *) echo 0 ;;
   esac
+}
+
+# The header that names a deliverable's strings: IDS_ names, and the menu
+# commands (IDM_), which are the numbers of their own texts.
+strings_header() {
+  case $(basename "$1") in
+    slvrtray.exe) echo "$top/tray/resource.h" ;;
+    slvrsext.dll) echo "$top/shellext/resource.h" ;;
+  esac
+}
+
+# How many characters the buffers of the LoadStringA calls hold, by the
+# string's name; the first pattern that matches counts. The applet's menu
+# texts and state lines (which its About box shows too) 50, its column
+# headings 30, its messages 100 and its drive line 260; the extension's menu
+# texts 50 and the rest, messages and paths, 260.
+string_limits() {
+  case $(basename "$1") in
+    slvrtray.exe) echo "IDM_*:50 IDS_TRACKING_*:50 IDS_COLUMN_*:30 IDS_DRIVE_FORMAT:260 IDS_*:100" ;;
+    *) echo "IDS_MENU_*:50 IDM_*:50 IDS_*:260" ;;
+  esac
+}
+
+# Prints "NUMBER LENGTH" for each string of FILE's string tables, its
+# length in characters once the resource script's escapes are read.
+string_lengths() {
+  "$windres" -i "$1" -O rc 2>/dev/null |
+    awk '/^STRINGTABLE/ { table = 1; next }
+         table && /^END/ { table = 0; next }
+         table && /^ *[0-9]+, "/ {
+           number = $1; sub(/,$/, "", number)
+           s = substr($0, index($0, "\"") + 1); s = substr(s, 1, length(s) - 1)
+           n = 0
+           for (i = 1; i <= length(s); ++n) {
+             c = substr(s, i, 1)
+             if (c == "\"") { i += 2; continue }            # "" is one quote
+             if (c != "\\") { ++i; continue }
+             d = substr(s, i + 1, 1)
+             if (d ~ /[0-7]/) { for (j = i + 1; j <= i + 3 && substr(s, j, 1) ~ /[0-7]/; ++j); i = j }
+             else if (d == "x") { for (j = i + 2; substr(s, j, 1) ~ /[0-9a-fA-F]/; ++j); i = j }
+             else i += 2
+           }
+           print number, n
+         }'
 }
 
 # What a 386 with a 387 (or a 486, a Pentium) executes, as objdump names it
@@ -95,7 +145,10 @@ newer_instructions() {
 }
 
 status=0
-for f in "$@"; do
+for arg in "$@"; do
+  f=${arg%%=*}
+  header=$(strings_header "$f")
+  [[ $arg == *=* ]] && header=${arg#*=}
   out=$("$objdump" -p "$f") || { echo "FAIL $f: objdump failed"; status=1; continue; }
   problems=()
   grep -q 'file format pei-i386' <<<"$out" || problems+=("not an i386 PE file")
@@ -123,6 +176,25 @@ for f in "$@"; do
       problems+=("$op, which a 386 with a 387 lacks: $count, the first at ${address%:}")
     fi
   done < <(newer_instructions "$f" | sort -k2)
+  if [[ -n $header ]]; then
+    declare -A length=()
+    while read -r number n; do length[$number]=$n; done < <(string_lengths "$f")
+    read -ra limits <<<"$(string_limits "$f")"
+    while read -r name number; do
+      if [[ -z ${length[$number]+set} ]]; then
+        problems+=("$name ($number) is not in its string table")
+        continue
+      fi
+      for rule in "${limits[@]}"; do
+        # shellcheck disable=SC2053
+        [[ $name == ${rule%:*} ]] || continue
+        ((length[$number] <= ${rule##*:})) ||
+          problems+=("$name ($number) holds ${length[$number]} characters, more than the ${rule##*:} of its buffer")
+        break
+      done
+    done < <(awk '$1 == "#define" && $2 ~ /^ID[SM]_/ && $3 ~ /^[0-9]+$/ { print $2, $3 }' "$header")
+    unset length
+  fi
   size=$(stat -c %s "$f")
   limit=$(budget "$f")
   if [[ $limit -gt 0 && $size -gt $limit ]]; then

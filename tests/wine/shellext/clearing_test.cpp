@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "progress/progressids.h"
 #include "sext.h"
 #include "tests/codepage932.h"
 #include "support/files.h"
@@ -276,6 +277,28 @@ TEST_F(DriveClearing, CancelInTheScanOrTheRemoval)
     EXPECT_EQ(1, Count(standin::TakeCodes(), 12));
 }
 
+// The texts the scan's drive line is given from the moment it is watched,
+// on the thread that shows the scan.
+std::vector<std::string> g_driveLines;
+WNDPROC g_driveLineProc;
+
+LRESULT CALLBACK RecordDriveLine(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTEXT && lParam)
+        g_driveLines.push_back(reinterpret_cast<const char*>(lParam));
+    return CallWindowProcA(g_driveLineProc, window, message, wParam, lParam);
+}
+
+void WatchDriveLine(HWND scan)
+{
+    HWND line = GetDlgItem(scan, IDC_PROGRESS_DRIVE);
+    g_driveLines.clear();
+    g_driveLineProc = (WNDPROC)SetWindowLongPtrA(line, GWLP_WNDPROC, (LONG_PTR)RecordDriveLine);
+    std::string shown = ui::WindowText(line);
+    if (!shown.empty() && g_driveLines.empty())
+        g_driveLines.push_back(shown);
+}
+
 TEST_F(DriveClearing, OneFlowAtATimeOnItsOwnDriveAndTheDllStaysForItsWorker)
 {
     // A new selection on another drive while the scan runs leaves the run on
@@ -285,10 +308,13 @@ TEST_F(DriveClearing, OneFlowAtATimeOnItsOwnDriveAndTheDllStaysForItsWorker)
     Fill('E', 7);
     ASSERT_TRUE(standin::SetDelay(500));
     auto first = Clear('D');
-    ASSERT_TRUE(WaitForDialog(kScan) != NULL);
+    HWND scan = WaitForDialog(kScan);
+    ASSERT_TRUE(scan != NULL);
+    WatchDriveLine(scan);
     Ptr<IShellExtInit> other(sext::Bin().Handler(CLSID_SalvoraDriveHandler, {"E:\\"}));
     ASSERT_TRUE(other);
     ui::MessageBoxInfo question = WaitForBox("Salvora");
+    EXPECT_EQ(std::vector<std::string>{"Drive D:"}, g_driveLines);
     EXPECT_EQ(Question("2", "1 KByte", 'D'), question.text);
     standin::SetDelay(0);
 

@@ -255,7 +255,12 @@ TEST_F(ForceDelete, ProgressShowsTheItemTheBarAndThePercentage)
     HWND box = WaitForConfirmation(kFileCaption);
     ASSERT_TRUE(standin::SetDelay(700));
     Answer(box, IDYES);
+    // The selection is counted before tracking is suspended.
     HWND progress = NULL;
+    EXPECT_TRUE(ui::WaitUntil([&] {
+        progress = Progress();
+        return progress && ui::ControlText(progress, 103) == "Scanning...";
+    }));
     ASSERT_TRUE(ui::WaitUntil([&] {
         progress = Progress();
         return progress && ui::ControlText(progress, 105) == "100%";

@@ -1,5 +1,5 @@
 // The context menus: their items and counts, the flags that keep them out,
-// the verbs InvokeCommand refuses, the help texts and the string table.
+// the verbs InvokeCommand refuses and the help texts.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -198,56 +198,6 @@ TEST_F(Menus, HelpTextsNeverPastTheCallersBuffer)
     EXPECT_EQ(untouched, Help(cm, 2, GCS_HELPTEXTA, 261, &hr));
     EXPECT_EQ(E_INVALIDARG, hr);
     EXPECT_EQ(E_INVALIDARG, cm->GetCommandString(2, GCS_VALIDATEA, NULL, NULL, 0));
-}
-
-TEST(StringTable, EveryTextOfTheExtension)
-{
-    ASSERT_TRUE(sext::Bin().module);
-    const struct {
-        UINT id;
-        const char* text;
-    } strings[] = {
-        {1, "Salvora &Undelete..."},
-        {2, "&ForceDelete"},
-        {3, "Invalid value for day count!\nThe value must be inside the range of 0 and 100."},
-        {4, "Removing deleted files from the Salvora Trashcan..."},
-        {5, "Salvora: Removing deleted files"},
-        {6, "Salvora:  FORCE DELETE"},
-        {7, "Force deleting file: "},
-        {8, "Removing directory: "},
-        {9, "Cannot save the new configuration data!"},
-        {10, "Launches Salvora Undelete with the current folder"},
-        {11, "Removes the current folder without saving its files to the Salvora Trashcan"},
-        {12, "Removes the current file without saving it to the Salvora Trashcan"},
-        {13, "Launches Salvora Undelete with the current drive"},
-        {14, "Drive %c:"},
-        {15, "Right now there are %li deleted files  (%s)\nin the Salvora Trashcan of drive  "
-             "%c:.\n\nAre you sure you want to remove all deleted files\nand free the occupied "
-             "disk space?"},
-        {16, "Right now there are no deleted files in the Salvora Trashcan of this drive!"},
-        {17, "Cannot remove a file from the Salvora Trashcan! Why??"},
-        {18, "&Clear Trashcan"},
-        {19, "The command removes all deleted files from the Salvora Trashcan of this drive and "
-             "frees the occupied disk space"},
-        {20, "Cannot launch Salvora Undelete!"},
-        {22, "Are you sure you want to remove the folder '%s' and all its contents with "
-             "ForceDelete?\n\nSalvora Undelete will be unable to restore these items!"},
-        {23, "Are you sure you want to delete '%s'  with ForceDelete?\n\nSalvora Undelete will "
-             "be unable to restore this file!"},
-        {24, "Salvora: Confirm Folder ForceDelete"},
-        {25, "Salvora: Confirm File ForceDelete"},
-        {26, "Are you sure you want to delete these %li items with ForceDelete?\n\nSalvora "
-             "Undelete will be unable to restore these items!"},
-        {27, "Salvora: Confirm Multiple File ForceDelete"},
-        {28, "Scanning..."},
-        {29, "Are you sure you want to remove the read-only, hidden or system file '%s' with "
-             "ForceDelete?"},
-    };
-    for (const auto& s : strings) {
-        char text[400] = "";
-        EXPECT_LT(0, LoadStringA(sext::Bin().module, s.id, text, sizeof text)) << s.id;
-        EXPECT_STREQ(s.text, text) << "string " << s.id;
-    }
 }
 
 }  // namespace
