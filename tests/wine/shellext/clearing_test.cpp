@@ -36,20 +36,6 @@ std::string Question(const char* count, const char* size, char drive)
 using files::InTrashcan;
 using standin::Count;
 
-// A file of that size whose blocks are never written, so that gigabytes cost
-// nothing.
-bool SparseFile(const std::string& path, unsigned long long size)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LONG high = (LONG)(size >> 32);
-    bool ok = SetFilePointer(h, (LONG)(DWORD)size, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-              SetEndOfFile(h);
-    CloseHandle(h);
-    return ok;
-}
-
 class DriveClearing : public sext::FlowTest {
 protected:
     void SetUp() override
@@ -132,7 +118,7 @@ TEST_F(DriveClearing, TheQuestionNamesTheFilesAndTheirSizeAndNoKeepsThem)
         files::RemoveTree(files::Trashcan('D'));
         ASSERT_TRUE(files::MakeDirs(files::Trashcan('D') + "\\folder"));
         for (size_t i = 0; i < c.sizes.size(); ++i)
-            ASSERT_TRUE(SparseFile(InTrashcan('D', "f" + std::to_string(i)), c.sizes[i]));
+            ASSERT_TRUE(files::MakeFile(InTrashcan('D', "f" + std::to_string(i)), c.sizes[i]));
         ASSERT_TRUE(files::MakeFile(InTrashcan('D', "salvora.inf"), 100000));
         std::vector<std::string> before = files::List(files::Trashcan('D'));
         standin::TakeLog();

@@ -44,7 +44,7 @@ std::string Parent(const std::string& path)
     return last ? std::string(text, last) : "";
 }
 
-bool MakeFile(const std::string& path, DWORD size, DWORD attributes)
+bool MakeFile(const std::string& path, unsigned long long size, DWORD attributes)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            NULL);
@@ -52,7 +52,8 @@ bool MakeFile(const std::string& path, DWORD size, DWORD attributes)
         return false;
     bool ok = true;
     if (size) {
-        ok = SetFilePointer(h, (LONG)size, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+        LONG high = (LONG)(size >> 32);
+        ok = SetFilePointer(h, (LONG)(DWORD)size, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
              SetEndOfFile(h);
     }
     CloseHandle(h);

@@ -22,7 +22,8 @@ std::string InTrashcan(char letter, const std::string& name);
 bool MakeDirs(const std::string& path);       // every missing level
 // The path up to its last backslash, read by character; "" for none.
 std::string Parent(const std::string& path);
-bool MakeFile(const std::string& path, DWORD size = 0, DWORD attributes = 0);
+// Its blocks are never written, so a file of gigabytes costs nothing.
+bool MakeFile(const std::string& path, unsigned long long size = 0, DWORD attributes = 0);
 bool Exists(const std::string& path);
 // Names of the plain files in a folder (no subfolders), sorted.
 std::vector<std::string> List(const std::string& dir);
